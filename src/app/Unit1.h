@@ -1,0 +1,105 @@
+// The dialog "ソレア" as a portable model: its controls' values, item lists and limits, the
+// show and close sequences, the OK job's entry and the settings file. Everything a platform
+// must do (focus, message box, repaint, close, window position) goes through FormView, so the
+// same TForm1 runs under the Win32 window and headless.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorea {
+
+enum class ControlId {
+  ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5,
+  Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9,
+  CheckBox1, CheckBox2, CheckBox3, CheckBox4,
+  RadioGroup1, RadioGroup2,
+  Memo1, LabelA1, Button1, Button2,
+};
+
+// The control's component name, "ComboBox1" and so on.
+std::string_view ControlName(ControlId id);
+
+struct TComboBox {
+  std::vector<std::string> Items;  // Shift-JIS
+  int ItemIndex = -1;              // -1: nothing chosen
+};
+
+struct TEdit {
+  std::string Text;  // Shift-JIS
+  int MaxLength = 0; // bytes; limits typing only
+  bool ImeOff = true;
+};
+
+struct TCheckBox {
+  bool Checked = false;
+};
+
+struct TRadioGroup {
+  std::vector<std::string> Items;
+  int ItemIndex = -1;
+};
+
+struct TMemo {
+  std::vector<std::string> Lines;
+};
+
+struct TLabel {
+  std::string Caption;
+};
+
+// What TForm1 asks of the platform.
+class FormView {
+ public:
+  virtual ~FormView() = default;
+  // Folder of the running executable, ending in the path separator (UTF-8 path).
+  virtual std::string ExecutableFolder() = 0;
+  virtual void SetFocus(ControlId control) = 0;
+  // The confirmation box: caption, question-mark icon, one OK button; returns when dismissed.
+  virtual void ShowMessage(std::string_view text, std::string_view caption) = 0;
+  // LabelA1's caption changed: repaint it now (the job does not return to the event loop).
+  virtual void RepaintStatus() = 0;
+  // Close the window. The platform calls TForm1::FormClose as the window closes.
+  virtual void Close() = 0;
+  virtual int WindowLeft() = 0;
+  virtual int WindowTop() = 0;
+  virtual void MoveWindow(int left, int top) = 0;
+};
+
+class TForm1 {
+ public:
+  explicit TForm1(FormView& view);
+
+  TComboBox ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5;
+  TEdit Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9;
+  TCheckBox CheckBox1, CheckBox2, CheckBox3, CheckBox4;
+  TRadioGroup RadioGroup1, RadioGroup2;
+  TMemo Memo1;
+  TLabel LabelA1;
+
+  int SavedLeft = 100;
+  int SavedTop = 100;
+  std::string ProgramFolder;
+
+  void FormShow();
+  void FormClose();
+  void Button1Click();  // OK: the dimension job
+  void Button2Click();  // Cancel
+  void LoadSettings(const std::string& path);
+  void SaveSettings(const std::string& path);
+
+  // Lookup by id, for views and drivers; nullptr when the control is of another kind.
+  TComboBox* ComboBox(ControlId id);
+  TEdit* Edit(ControlId id);
+  TCheckBox* CheckBox(ControlId id);
+  TRadioGroup* RadioGroup(ControlId id);
+
+  FormView& View() { return view_; }
+
+ private:
+  FormView& view_;
+  bool closed_ = false;
+};
+
+}  // namespace sorea

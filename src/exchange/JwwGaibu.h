@@ -1,0 +1,251 @@
+// The host exchange: the element store that holds what Jw_cad handed over in JWC_TEMP.TXT,
+// the reader of that file and the writer of the records we hand back.
+//
+// The store is module state: one object, `Store`, that the operations below act on.
+// InitElementStore makes it fresh; ReleaseElementStore frees its tables.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorea {
+
+// Element kinds, as numbered in ElementOrder.
+enum ElementKind : int {
+  kLine = 1,
+  kCircle = 2,
+  kArc = 3,
+  kText = 4,
+  kPoint = 5,
+  kCodedPoint = 6,
+  kDimension = 7,
+  kBlock = 8,
+  kSolid2 = 9,   // "sl" with two points
+  kSolid3 = 10,  // "sl" with three points
+  kSolid4 = 11,  // "sl" with four points
+  kSc = 12,
+  kSe = 13,
+  kSo = 14,
+  kSg = 15,
+};
+
+// Keywords of the text records, indexed by TextKind 0..9.
+inline constexpr std::array<const char*, 10> kTextKeywords = {"ch", "cv", "cs", "cr", "co",
+                                                              "cp", "ct", "ck", "cz", "c2"};
+
+struct ElementHeader {
+  int PickGroup = 0;
+  int LayerGroup = 0;
+  int Layer = 0;
+  int Color = 1;
+  int LineType = 1;
+  int LineWidth = 0;
+  int Flags = 0;
+};
+
+struct LineElement {
+  ElementHeader Header;
+  int PolylineNumber = 0;
+  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+};
+
+struct CircleElement {
+  ElementHeader Header;
+  double X = 0, Y = 0, Radius = 0;
+};
+
+struct ArcElement {
+  ElementHeader Header;
+  std::array<double, 7> Values{};  // the first seven values in record order
+};
+
+struct TextElement {
+  ElementHeader Header;  // colour replaced by the text type's colour
+  int Kind = 0;          // TextKind 0..9
+  int Attribute = 0;
+  int TextType = 1;
+  double Width = 0, Height = 0, Spacing = 0;
+  double X = 0, Y = 0, Dx = 0, Dy = 0;
+  std::string FontName;  // at most 255 bytes
+  std::string Text;      // at most 255 bytes
+};
+
+struct PointElement {
+  ElementHeader Header;  // colour replaced by the current point colour
+  double X = 0, Y = 0;
+};
+
+struct CodedPointElement {
+  ElementHeader Header;  // colour replaced by the current point colour
+  double X = 0, Y = 0, Scale = 0, Angle = 0;
+  int Code = 0;
+};
+
+struct DimensionElement {
+  ElementHeader Header;
+  LineElement Line;
+  TextElement Text;  // Kind 2
+};
+
+struct BlockElement {  // TJwwEntBlk
+  ElementHeader Header;
+  double X = 0, Y = 0;
+  std::string Name;  // any length
+};
+
+// Kinds 9 to 15. Values holds the reals in record order: 4 for kind 9, 6 for kind 10, 8 for
+// kind 11, 7 for kinds 12 and 13 (Code holds their eighth value), 8 for kinds 14 and 15.
+struct SolidElement {
+  ElementHeader Header;
+  int ExtendedColor = 0;
+  std::array<double, 8> Values{};
+  int Code = 0;
+};
+
+struct TextType {
+  double Width = 3, Height = 3, Spacing = 0;
+  int Color = 2;
+};
+
+struct FreeTextSize {
+  double Width = 2, Height = 2, Spacing = 0;
+  int Color = 1;
+};
+
+struct PickedPoint {
+  bool Set = false;
+  double X = 0, Y = 0;
+  int Kind = 0;  // PickedPointKind: 0 plain, 1 "-", 2 "ln", 3 "ci", 4 "ch"
+};
+
+// One entry of ElementOrder: the kind and the index within that kind's table.
+struct ElementRef {
+  int Kind;
+  int Index;
+};
+
+// One entry of the output list. Head marks a record head appended by WriteText or
+// WriteDimension: only a head is joined with the entry after it on one physical line.
+struct OutputLine {
+  std::string Text;  // at most 255 bytes, never splitting a double-byte character
+  bool Head = false;
+};
+
+struct ElementStore {
+  // Header values.
+  double AxisAngle = 0;
+  std::string HostFileName;
+  std::array<double, 16> LayerGroupScale{};
+  std::array<double, 2> PaperSize{1189, 841};
+  std::array<TextType, 11> TextTypeTable{};  // index 1..10; entry 0 unused
+  bool BzSeen = false;
+  std::array<double, 4> HnValues{};
+  std::vector<int> LayerGroupValues;          // 16
+  std::vector<std::string> LayerGroupNames;   // 16
+  std::vector<int> LayerValues;               // 256, index group * 16 + layer
+  std::vector<std::string> LayerNames;        // 256
+
+  // Initial attributes: the first value of each attribute record in the file.
+  int InitialLayerGroup = 0;
+  int InitialLayer = 0;
+  int InitialLineColor = 1;
+  int InitialLineType = 1;
+  int InitialLineWidth = 0;
+  int InitialTextType = 1;
+  FreeTextSize InitialFreeSize;
+  std::string InitialFontName;
+
+  // First-value flags while reading; the writer's due flags after ResetWriterState.
+  bool LayerGroupDue = true;
+  bool LayerDue = true;
+  bool LineColorDue = true;
+  bool LineTypeDue = true;
+  bool LineWidthDue = true;
+  bool TextTypeDue = true;
+  bool TextAttributeDue = true;
+  bool FontDue = true;
+  bool PointColorDue = true;
+
+  // Current attributes (while reading: in force at the current line; after
+  // ResetWriterState: what the writer last wrote).
+  int CurrentPickGroup = 0;
+  int CurrentLayerGroup = 0;
+  int CurrentLayer = 0;
+  int CurrentLineColor = 1;
+  int CurrentLineType = 1;
+  int CurrentLineWidth = 0;
+  int CurrentTextType = 1;
+  FreeTextSize CurrentFreeSize;
+  int CurrentTextAttribute = 0;
+  std::string CurrentFontName;  // "<ＭＳ ゴシック>" after init
+  int CurrentPointColor = 1;
+  int ExtendedColor = 0;
+  int EntityFlags = 0;
+  bool LineWidthSeen = false;
+  int PolylineCount = 0;
+  bool PolylineOpen = false;
+  bool DimensionOpen = false;
+
+  // Picked points: entries 0..99, the reader fills 1..99.
+  std::vector<PickedPoint> PickedPoints;  // 100 after InitElementStore
+  int PickedPointCount = 0;
+
+  // Element tables, one per kind, in input order.
+  std::vector<LineElement> Lines;
+  std::vector<CircleElement> Circles;
+  std::vector<ArcElement> Arcs;
+  std::vector<TextElement> Texts;
+  std::vector<PointElement> Points;
+  std::vector<CodedPointElement> CodedPoints;
+  std::vector<DimensionElement> Dimensions;
+  std::vector<BlockElement> Blocks;
+  std::array<std::vector<SolidElement>, 7> Solids;  // kinds 9..15 at index kind - 9
+  std::vector<ElementRef> ElementOrder;
+
+  LineElement PendingDimensionLine;
+
+  // The output list the writer collects and WriteExchangeFile writes at close.
+  std::vector<OutputLine> Output;
+};
+
+extern ElementStore Store;
+
+// ---- Store operations -----------------------------------------------------------------
+
+void InitElementStore();
+void ReleaseElementStore();
+void ResetWriterState();
+void AppendElementOrder(int kind, int index);
+void StampElementHeader(ElementHeader& header);
+
+// ---- Reader -----------------------------------------------------------------------------
+
+// path is UTF-8 (converted to a wide path on Windows). True when the file existed and was
+// read to its end.
+bool ReadExchangeFile(const std::string& path);
+void ParseExchangeLine(std::string_view line);
+
+// ---- Writer -----------------------------------------------------------------------------
+
+void AppendOutputLine(std::string_view text);
+void WriteLayerGroup(int group);
+void WriteLayer(int layer);
+void WriteLineColor(int color);
+void WritePointColor(int color);
+void WriteLineType(int type);
+void WriteLineWidth(int width);
+void WriteTextType(int type, int color, double width, double height, double spacing);
+void WriteTextAttribute(int attribute);
+void WriteFontName(std::string_view name);
+void WriteEntityFlags(int flags);
+void WriteLine(double x1, double y1, double x2, double y2);
+void WritePoint(int code, double x, double y, double scale, double angle);
+void WriteText(int kind, std::string_view text, double x, double y, double dx, double dy);
+void WriteDimension(std::string_view text, double x1, double y1, double x2, double y2, double x,
+                    double y, double dx, double dy);
+bool WriteExchangeFile(const std::string& path);
+
+}  // namespace sorea

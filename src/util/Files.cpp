@@ -1,0 +1,57 @@
+#include "util/Files.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace sorea {
+
+#ifdef _WIN32
+namespace {
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+}  // namespace
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  std::wstring wmode;
+  for (const char* p = mode; *p; ++p) wmode.push_back(static_cast<wchar_t>(*p));
+  return _wfopen(Widen(path).c_str(), wmode.c_str());
+}
+
+bool FileExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+
+bool ReplaceFile(const std::string& source, const std::string& target) {
+  return MoveFileExW(Widen(source).c_str(), Widen(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+#else
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool ReplaceFile(const std::string& source, const std::string& target) {
+  return std::rename(source.c_str(), target.c_str()) == 0;
+}
+#endif
+
+}  // namespace sorea

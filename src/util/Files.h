@@ -1,0 +1,19 @@
+// The one place where files are named and opened. Paths are UTF-8 in the portable code; on
+// Windows they are converted to wide paths, so a folder with a Japanese name works whatever
+// the ANSI code page.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace sorea {
+
+// fopen with a UTF-8 path; mode as for fopen (always use binary modes: we write CR LF
+// ourselves). nullptr on failure.
+std::FILE* OpenFile(const std::string& path, const char* mode);
+bool FileExists(const std::string& path);
+bool RemoveFile(const std::string& path);
+// Replaces target by source in one step (rename over an existing file).
+bool ReplaceFile(const std::string& source, const std::string& target);
+
+}  // namespace sorea

@@ -1,0 +1,43 @@
+// Extended-precision trigonometry done by the x87 unit itself.
+//
+// The coordinates we hand back to Jw_cad are printed with 15 significant digits, and near
+// multiples of pi/2 the tiny cosines and sines that land in them show the last bits of the
+// library routine. glibc's and mingw-w64's cosl/sinl disagree in those bits, so we use the
+// FCOS, FSIN and FPATAN instructions directly: the Linux and Windows builds then write the
+// same bytes.
+#pragma once
+
+#include <cfloat>
+
+static_assert(LDBL_MANT_DIG == 64, "long double must be the x87 80-bit format");
+
+namespace sorea {
+
+inline constexpr long double kPi = 3.1415926535897932385L;
+inline constexpr long double kTwoPi = 6.283185307179586477L;
+inline constexpr long double kTol10 = 1e-10L;
+inline constexpr long double kTol8 = 1e-8L;
+
+inline long double X87Cos(long double x) {
+  long double r;
+  __asm__("fcos" : "=t"(r) : "0"(x));
+  return r;
+}
+
+inline long double X87Sin(long double x) {
+  long double r;
+  __asm__("fsin" : "=t"(r) : "0"(x));
+  return r;
+}
+
+// atan2(y, x): FPATAN computes atan(st(1) / st(0)) with the quadrant of both signs.
+inline long double X87Atan2(long double y, long double x) {
+  long double r;
+  __asm__("fpatan" : "=t"(r) : "0"(x), "u"(y) : "st(1)");
+  return r;
+}
+
+// Degrees become radians as (degrees / 180) * pi, left to right, in extended precision.
+inline long double DegToRad(long double degrees) { return degrees / 180.0L * kPi; }
+
+}  // namespace sorea

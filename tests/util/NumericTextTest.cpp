@@ -278,3 +278,151 @@ TEST(NumericTextLocaleTest, IgnoresTheCLocale) {
 
 }  // namespace
 }  // namespace sorea
+
+namespace sorea {
+namespace {
+
+struct FixedCase {
+  int decimals;
+  double value;
+  const char* fixed;
+  const char* grouped;
+};
+
+TEST(FormatFixedTest, FixedAndGroupedTexts) {
+  const std::vector<FixedCase> cases = {
+      {3, 1234.5678, "1234.568", "1,234.568"},
+      {0, 1234567, "1234567", "1,234,567"},
+      {0, 2.5, "3", "3"},
+      {0, -2.5, "-3", "-3"},
+      {0, 0.5, "1", "1"},
+      {0, 0.49999999999999994, "0", "0"},
+      {2, 0, "0.00", "0.00"},
+      {2, -0.0, "0.00", "0.00"},
+      {2, 999.5, "999.50", "999.50"},
+      {2, 12.34, "12.34", "12.34"},
+      {2, 0.125, "0.13", "0.13"},
+      {2, -0.125, "-0.13", "-0.13"},
+      // Stored below the half, and so in the 18-digit form too.
+      {2, 0.015, "0.01", "0.01"},
+      {2, 2.675, "2.67", "2.67"},
+      // Stored just below the half (...5364711...) but 18 digits show an exact half
+      // (...53655): the 18-digit form decides.
+      {16, 1.0305899830335536, "1.0305899830335537", "1.0305899830335537"},
+      {3, 0.0004, "0.000", "0.000"},
+      {3, -0.0004, "0.000", "0.000"},
+      {3, -0.0005, "-0.001", "-0.001"},
+      {1, -0.04, "0.0", "0.0"},
+      {2, 999.999, "1000.00", "1,000.00"},
+      {0, 999999.5, "1000000", "1,000,000"},
+      {1, 123456.25, "123456.3", "123,456.3"},
+      {2, -1234567.891, "-1234567.89", "-1,234,567.89"},
+      {8, 1.23456789, "1.23456789", "1.23456789"},
+      {8, 0.00000001, "0.00000001", "0.00000001"},
+      {4, 1e-20, "0.0000", "0.0000"},
+      {0, 100, "100", "100"},
+      {0, 1000, "1000", "1,000"},
+      {0, 100000, "100000", "100,000"},
+      {18, 0.5, "0.500000000000000000", "0.500000000000000000"},
+      // A count the format cannot hold is taken as 2.
+      {19, 1.5, "1.50", "1.50"},
+      {-1, 1.5, "1.50", "1.50"},
+      {2, 123456789012345678.0, "123456789012345680.00", "123,456,789,012,345,680.00"},
+      // More than 18 integer digits: general notation.
+      {2, 1.5e20, "1.5E20", "1.5E20"},
+      {2, -1e300, "-1E300", "-1E300"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatFixed(c.decimals, c.value), c.fixed) << c.decimals << " " << c.value;
+    EXPECT_EQ(FormatGrouped(c.decimals, c.value), c.grouped) << c.decimals << " " << c.value;
+  }
+}
+
+TEST(FormatFixedTest, NonFiniteValuesDoNotCrash) {
+  EXPECT_EQ(FormatFixed(2, std::numeric_limits<double>::infinity()), "0");
+  EXPECT_EQ(FormatGrouped(2, std::numeric_limits<double>::quiet_NaN()), "0");
+}
+
+enum Mode { kTruncate = 0, kRoundUp = 1, kRoundHalf = 2 };
+
+struct RoundCase {
+  int decimals;
+  int mode;
+  double value;
+  double expected;
+};
+
+TEST(RoundDecimalsTest, CutsToTheCountOfDecimals) {
+  const std::vector<RoundCase> cases = {
+      {2, kTruncate, 12.349, 12.34},
+      {2, kRoundUp, 12.3404, 12.34},
+      {2, kRoundUp, 12.345, 12.35},
+      {2, kRoundHalf, 12.345, 12.35},
+      // Decided by the stored double in extended precision: 0.015 lies below, 12.345 above.
+      {2, kRoundHalf, 0.015, 0.01},
+      {2, kRoundHalf, 2.675, 2.67},
+      {2, kRoundHalf, 1.005, 1.0},
+      {3, kRoundHalf, 1234.5678, 1234.568},
+      {0, kRoundHalf, 2.5, 3},
+      {0, kRoundHalf, 0.5, 1},
+      {0, kRoundHalf, 0.49999999999999994, 0},
+      {0, kRoundUp, 2.05, 2},
+      {0, kRoundUp, 2.1, 3},
+      {0, kRoundUp, 2.0999999999999996, 2},
+      {0, kTruncate, 2.99, 2},
+      {3, kRoundHalf, 0.0004, 0},
+      {2, kRoundHalf, -1.256, -1.26},
+      {2, kTruncate, -1.259, -1.25},
+      {2, kRoundUp, -1.251, -1.25},
+      {2, kRoundUp, -1.2511, -1.26},
+      {14, kRoundHalf, 1.23456, 1},
+      {-1, kRoundHalf, 1.23456, 1},
+      {13, kTruncate, 1.23456789012345, 1.2345678901234},
+      {1, 7, 0.25, 0.3},
+      {1, -3, 0.25, 0.3},
+      {2, kRoundHalf, 0, 0},
+      {8, kRoundHalf, 1234.567890125, 1234.56789013},
+      {2, kRoundHalf, 1e300, 1e300},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RoundDecimals(c.decimals, c.mode, c.value), c.expected)
+        << c.decimals << " " << c.mode << " " << c.value;
+  }
+}
+
+TEST(RoundDecimalsTest, ResultIsPrintedWithoutRepresentationError) {
+  // The dimension value text takes RoundDecimals and then FormatFixed with the same count.
+  EXPECT_EQ(FormatFixed(2, RoundDecimals(2, kRoundHalf, 12.3449)), "12.34");
+  EXPECT_EQ(FormatFixed(2, RoundDecimals(2, kRoundHalf, 0.015)), "0.01");
+  EXPECT_EQ(FormatGrouped(3, RoundDecimals(3, kRoundUp, 1234.5672)), "1,234.568");
+  // 1234.5671 is stored below ...567.1 thousandths: round up drops that last tenth.
+  EXPECT_EQ(FormatGrouped(3, RoundDecimals(3, kRoundUp, 1234.5671)), "1,234.567");
+}
+
+struct SnapCase {
+  double value;
+  double expected;
+};
+
+TEST(RoundTo1e10Test, SnapsToMultiplesOf1e10) {
+  const std::vector<SnapCase> cases = {
+      {45.00000000000001, 45},
+      {44.999999999999986, 45},
+      {1e-11, 0},
+      {5e-11, 1e-10},
+      {4.9e-11, 0},
+      {1.23456789012345, 1.2345678901},
+      {-2.00000000004, -2},
+      {-2.00000000005, -2.0000000001},
+      {0, 0},
+      {90, 90},
+      {359.99999999999994, 360},
+      {315.00000000000006, 315},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RoundTo1e10(c.value), c.expected) << c.value;
+  }
+}
+
+}  // namespace
+}  // namespace sorea

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -143,10 +144,10 @@ struct ElementStore {
   std::array<TextType, 11> TextTypeTable{};  // index 1..10; entry 0 unused
   bool BzSeen = false;
   std::array<double, 4> HnValues{};
-  std::vector<int> LayerGroupValues;          // 16
-  std::vector<std::string> LayerGroupNames;   // 16
-  std::vector<int> LayerValues;               // 256, index group * 16 + layer
-  std::vector<std::string> LayerNames;        // 256
+  std::vector<int> LayerGroupValues;         // 16
+  std::vector<std::string> LayerGroupNames;  // 16
+  std::vector<int> LayerValues;              // 256, index group * 16 + layer
+  std::vector<std::string> LayerNames;       // 256
 
   // Initial attributes: the first value of each attribute record in the file.
   int InitialLayerGroup = 0;
@@ -193,17 +194,21 @@ struct ElementStore {
   std::vector<PickedPoint> PickedPoints;  // 100 after InitElementStore
   int PickedPointCount = 0;
 
-  // Element tables, one per kind, in input order.
-  std::vector<LineElement> Lines;
-  std::vector<CircleElement> Circles;
-  std::vector<ArcElement> Arcs;
-  std::vector<TextElement> Texts;
-  std::vector<PointElement> Points;
-  std::vector<CodedPointElement> CodedPoints;
-  std::vector<DimensionElement> Dimensions;
-  std::vector<BlockElement> Blocks;
-  std::array<std::vector<SolidElement>, 7> Solids;  // kinds 9..15 at index kind - 9
-  std::vector<ElementRef> ElementOrder;
+  // Element tables, one per kind, in input order. They are kept in blocks (std::deque) rather
+  // than one contiguous array: a drawing with millions of elements then grows without copying
+  // a table and without holding an old and a new copy at once. Index them like a vector.
+  template <typename T>
+  using Table = std::deque<T>;
+  Table<LineElement> Lines;
+  Table<CircleElement> Circles;
+  Table<ArcElement> Arcs;
+  Table<TextElement> Texts;
+  Table<PointElement> Points;
+  Table<CodedPointElement> CodedPoints;
+  Table<DimensionElement> Dimensions;
+  Table<BlockElement> Blocks;
+  std::array<Table<SolidElement>, 7> Solids;  // kinds 9..15 at index kind - 9
+  Table<ElementRef> ElementOrder;
 
   LineElement PendingDimensionLine;
 

@@ -1,0 +1,572 @@
+// Reading JWC_TEMP.TXT: Jw_cad's drawing state, the attributes in force, the user's picks and
+// every drawing element, into the element store. Nothing here reports an error: lines we do
+// not know are skipped and bad numbers read as 0.
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "exchange/JwwGaibu.h"
+#include "util/Files.h"
+#include "util/MyFunc.h"
+#include "util/X87.h"
+
+namespace sorea {
+
+namespace {
+
+constexpr int kMaxFields = 32;
+constexpr std::size_t kMaxTextBytes = 255;
+
+// The fields of one line. They point into a scratch buffer that holds the line with quotes,
+// control bytes and separators taken out.
+struct Fields {
+  std::array<std::string_view, kMaxFields> Value;
+  int Count = 0;  // index of the last field + 1 (an empty last field after a separator counts)
+
+  std::string_view operator[](int i) const {
+    return i < Count ? Value[static_cast<std::size_t>(i)] : std::string_view();
+  }
+  double Real(int i) const { return TextToFloat((*this)[i]); }
+  int Int(int i) const { return TextToInt((*this)[i]); }
+};
+
+// Splits line into fields. Returns false for a blank line. Double-byte characters are kept
+// whole; the first double quote or "=" makes the rest of the line one field; a CR is dropped
+// wherever it stands (the reader hands lines without their LF). Fields beyond the 32nd are
+// dropped.
+bool SplitFields(std::string_view line, std::string& scratch, Fields& out) {
+  if (scratch.size() < line.size()) scratch.resize(line.size());
+  char* buffer = scratch.data();
+  std::size_t w = 0;
+  std::size_t start = 0;
+  int index = 0;
+  bool quoted = false;
+  const std::size_t length = line.size();
+  for (std::size_t i = 0; i < length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(line[i]);
+    if (IsLeadByte(c)) {
+      std::size_t j = i + 1;
+      while (j < length && line[j] == '\r') ++j;
+      if (j >= length) break;  // a lead byte with nothing after it is dropped
+      buffer[w++] = static_cast<char>(c);
+      buffer[w++] = line[j];
+      i = j;
+    } else if (c == '"' && !quoted) {
+      quoted = true;
+    } else if (c == '=' && !quoted) {
+      buffer[w++] = '=';
+      quoted = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (w > start) {
+        out.Value[static_cast<std::size_t>(index)] = std::string_view(buffer + start, w - start);
+        start = w;
+        if (++index == kMaxFields) {
+          out.Count = kMaxFields;
+          return true;
+        }
+      }
+    } else if (c >= 0x20 && c <= 0xFD) {
+      buffer[w++] = static_cast<char>(c);
+    }
+  }
+  out.Value[static_cast<std::size_t>(index)] = std::string_view(buffer + start, w - start);
+  out.Count = index + 1;
+  return !(index == 0 && w == start);
+}
+
+bool StartsWith(std::string_view f, std::string_view prefix) {
+  return f.size() >= prefix.size() && f.compare(0, prefix.size(), prefix) == 0;
+}
+
+// f from its (k+1)-th character on; empty when f is shorter.
+std::string_view From(std::string_view f, std::size_t k) {
+  return f.size() > k ? f.substr(k) : std::string_view();
+}
+
+// The single character of f at index k as its own text; empty when f is shorter.
+std::string_view CharAt(std::string_view f, std::size_t k) {
+  return f.size() > k ? f.substr(k, 1) : std::string_view();
+}
+
+int HexDigit(std::string_view c) {
+  std::string text = "$";
+  text.append(c);
+  int v = TextToInt(text);
+  return v < 0 || v > 15 ? 0 : v;
+}
+
+// Stores value at index when the table holds it (it does not after ReleaseElementStore).
+template <typename T, typename V>
+void SetAt(std::vector<T>& table, int index, V&& value) {
+  if (index >= 0 && static_cast<std::size_t>(index) < table.size()) {
+    table[static_cast<std::size_t>(index)] = std::forward<V>(value);
+  }
+}
+
+template <typename T>
+T& NewElement(std::deque<T>& table, int kind) {
+  AppendElementOrder(kind, static_cast<int>(table.size()));
+  table.emplace_back();
+  T& element = table.back();
+  StampElementHeader(element.Header);
+  return element;
+}
+
+// What every stored element does to the parse state, except the bare line.
+void EndElement() {
+  Store.EntityFlags = 0;
+  Store.CurrentPickGroup = 0;
+  Store.PolylineOpen = false;
+  Store.DimensionOpen = false;
+}
+
+int TextKindOf(std::string_view f) {
+  if (f.size() != 2 || f[0] != 'c') return -1;
+  for (std::size_t k = 0; k < kTextKeywords.size(); ++k) {
+    if (f == kTextKeywords[k]) return static_cast<int>(k);
+  }
+  return -1;
+}
+
+void FillText(TextElement& t, int kind, const Fields& fl) {
+  const ElementStore& s = Store;
+  t.Kind = kind;
+  t.Attribute = s.CurrentTextAttribute;
+  t.TextType = s.CurrentTextType;
+  if (s.CurrentTextType >= 1 && s.CurrentTextType <= 10) {
+    const TextType& type = s.TextTypeTable[static_cast<std::size_t>(s.CurrentTextType)];
+    t.Width = type.Width;
+    t.Height = type.Height;
+    t.Spacing = type.Spacing;
+    t.Header.Color = type.Color;
+  } else {
+    t.Width = s.CurrentFreeSize.Width;
+    t.Height = s.CurrentFreeSize.Height;
+    t.Spacing = s.CurrentFreeSize.Spacing;
+    t.Header.Color = s.CurrentFreeSize.Color;
+  }
+  t.X = fl.Real(1);
+  t.Y = fl.Real(2);
+  t.Dx = fl.Real(3);
+  t.Dy = fl.Real(4);
+  t.FontName.assign(CutWholeChars(s.CurrentFontName, kMaxTextBytes));
+  t.Text.assign(CutWholeChars(fl[5], kMaxTextBytes));
+}
+
+bool SamePoint(double x1, double y1, double x2, double y2) {
+  return std::fabs(static_cast<long double>(x1) - x2) <= kTol10 &&
+         std::fabs(static_cast<long double>(y1) - y2) <= kTol10;
+}
+
+void StoreSolid(int kind, const double* points, int pointCount) {
+  SolidElement& e = NewElement(Store.Solids[static_cast<std::size_t>(kind - kSolid2)], kind);
+  e.ExtendedColor = Store.ExtendedColor;
+  for (int i = 0; i < pointCount * 2; ++i) e.Values[static_cast<std::size_t>(i)] = points[i];
+  EndElement();
+}
+
+void StoreThreePointSolid(const Fields& fl) {
+  double p[6];
+  for (int i = 0; i < 6; ++i) p[i] = fl.Real(i + 1);
+  auto same = [&](int a, int b) {
+    return SamePoint(p[2 * a], p[2 * a + 1], p[2 * b], p[2 * b + 1]);
+  };
+  if (same(0, 1)) {
+    const double q[4] = {p[0], p[1], p[4], p[5]};
+    StoreSolid(kSolid2, q, 2);
+  } else if (same(1, 2)) {
+    StoreSolid(kSolid2, p, 2);
+  } else {
+    StoreSolid(kSolid3, p, 3);
+  }
+}
+
+void StoreFourPointSolid(const Fields& fl) {
+  double p[8];
+  for (int i = 0; i < 8; ++i) p[i] = fl.Real(i + 1);
+  auto same = [&](int a, int b) {
+    return SamePoint(p[2 * a], p[2 * a + 1], p[2 * b], p[2 * b + 1]);
+  };
+  auto pick = [&](std::initializer_list<int> which, int kind) {
+    double q[8];
+    int k = 0;
+    for (int i : which) {
+      q[k++] = p[2 * i];
+      q[k++] = p[2 * i + 1];
+    }
+    StoreSolid(kind, q, k / 2);
+  };
+  if (same(0, 1) && same(0, 2)) {
+    pick({0, 3}, kSolid2);
+  } else if (same(1, 2) && same(1, 3)) {
+    pick({0, 1}, kSolid2);
+  } else if (same(0, 1) && same(2, 3)) {
+    pick({0, 2}, kSolid2);
+  } else if (same(3, 0) || same(3, 1) || same(3, 2)) {
+    pick({0, 1, 2}, kSolid3);
+  } else if (same(2, 0) || same(2, 1)) {
+    pick({0, 1, 3}, kSolid3);
+  } else if (same(1, 0)) {
+    pick({0, 2, 3}, kSolid3);
+  } else {
+    pick({0, 1, 2, 3}, kSolid4);
+  }
+}
+
+void LayerGroupRecord(std::string_view f, const Fields& fl) {
+  ElementStore& s = Store;
+  int v = HexDigit(CharAt(f, 2));
+  if (s.LayerGroupDue) {
+    s.InitialLayerGroup = v;
+    s.LayerGroupDue = false;
+  }
+  s.CurrentLayerGroup = v;
+  if (fl.Count >= 2) SetAt(s.LayerGroupValues, v, fl.Int(1));
+  s.PolylineOpen = false;
+}
+
+void LayerRecord(std::string_view f, const Fields& fl) {
+  ElementStore& s = Store;
+  int v = HexDigit(CharAt(f, 2));
+  if (s.LayerDue) {
+    s.InitialLayer = v;
+    s.LayerDue = false;
+  }
+  s.CurrentLayer = v;
+  if (fl.Count >= 2) SetAt(s.LayerValues, s.CurrentLayerGroup * 16 + v, fl.Int(1));
+  s.PolylineOpen = false;
+}
+
+// "lc", "lt", "lw": the value after the keyword's two letters.
+void LineAttributeRecord(std::string_view f, bool& due, int& initial, int& current) {
+  int v = TextToInt(From(f, 2));
+  if (due) {
+    initial = v;
+    due = false;
+  }
+  current = v;
+  Store.PolylineOpen = false;
+}
+
+void TextTypeRecord(std::string_view f, const Fields& fl) {
+  ElementStore& s = Store;
+  int v = TextToInt(From(f, 2));
+  auto freeSize = [&]() { return FreeTextSize{fl.Real(1), fl.Real(2), fl.Real(3), fl.Int(4)}; };
+  if (s.TextTypeDue) {
+    s.InitialTextType = v;
+    if (v == 0 && fl.Count >= 5) s.InitialFreeSize = freeSize();
+    s.TextTypeDue = false;
+  }
+  s.CurrentTextType = v;
+  if (v == 0 && fl.Count >= 5) s.CurrentFreeSize = freeSize();
+  s.PolylineOpen = false;
+}
+
+void PickedPointRecord(std::string_view f, const Fields& fl) {
+  std::string_view digits = From(f, 2);
+  int kind = 0;
+  static constexpr std::array<std::string_view, 4> kSuffixes = {"-", "ln", "ci", "ch"};
+  for (std::size_t k = 0; k < kSuffixes.size(); ++k) {
+    std::size_t at = f.find(kSuffixes[k]);
+    if (at != std::string_view::npos && at >= 2) {
+      digits = f.substr(2, at - 2);
+      kind = static_cast<int>(k) + 1;
+    }
+  }
+  int i = TextToInt(digits);
+  if (i < 1 || i > 99 || static_cast<std::size_t>(i) >= Store.PickedPoints.size()) return;
+  PickedPoint& p = Store.PickedPoints[static_cast<std::size_t>(i)];
+  p.Set = true;
+  p.X = fl.Real(1);
+  p.Y = fl.Real(2);
+  p.Kind = kind;
+  ++Store.PickedPointCount;
+}
+
+void PickGroupRecord(std::string_view f) {
+  std::string_view digits = From(f, 3);
+  for (std::string_view suffix : {"ln", "ci", "ch"}) {
+    std::size_t at = f.find(suffix);
+    if (at != std::string_view::npos && at >= 3) digits = f.substr(3, at - 3);
+  }
+  Store.CurrentPickGroup = TextToInt(digits);
+}
+
+void TextRecord(int kind, const Fields& fl) {
+  ElementStore& s = Store;
+  if (kind == 2 && s.DimensionOpen) {
+    DimensionElement& d = NewElement(s.Dimensions, kDimension);
+    d.Line = s.PendingDimensionLine;
+    d.Line.PolylineNumber = 0;
+    StampElementHeader(d.Text.Header);
+    FillText(d.Text, 2, fl);
+  } else {
+    TextElement& t = NewElement(s.Texts, kText);
+    FillText(t, kind, fl);
+  }
+  EndElement();
+}
+
+void BareLine(const Fields& fl) {
+  ElementStore& s = Store;
+  LineElement* line;
+  if (s.DimensionOpen) {
+    line = &s.PendingDimensionLine;
+    StampElementHeader(line->Header);
+    line->PolylineNumber = 0;
+  } else {
+    line = &NewElement(s.Lines, kLine);
+    line->PolylineNumber = s.PolylineOpen ? s.PolylineCount : 0;
+  }
+  line->X1 = fl.Real(0);
+  line->Y1 = fl.Real(1);
+  line->X2 = fl.Real(2);
+  line->Y2 = fl.Real(3);
+  s.EntityFlags = 0;
+  s.CurrentPickGroup = 0;
+}
+
+void Dispatch(const Fields& fl) {
+  ElementStore& s = Store;
+  const std::string_view f = fl[0];
+  const int n = fl.Count;
+
+  if (f.find("file=") != std::string_view::npos) {
+    s.HostFileName.assign(From(f, 5));
+    return;
+  }
+  if (f == "hk" && n >= 2) {
+    s.AxisAngle = fl.Real(1);
+    return;
+  }
+  if (f == "hs" && n >= 17) {
+    for (int i = 0; i < 16; ++i) s.LayerGroupScale[static_cast<std::size_t>(i)] = fl.Real(i + 1);
+    return;
+  }
+  if (f == "hzs" && n >= 3) {
+    s.PaperSize = {fl.Real(1), fl.Real(2)};
+    return;
+  }
+  if (n >= 11 && (f == "hcw" || f == "hch" || f == "hcd" || f == "hcc")) {
+    for (int i = 1; i <= 10; ++i) {
+      TextType& type = s.TextTypeTable[static_cast<std::size_t>(i)];
+      switch (f[2]) {
+        case 'w':
+          type.Width = fl.Real(i);
+          break;
+        case 'h':
+          type.Height = fl.Real(i);
+          break;
+        case 'd':
+          type.Spacing = fl.Real(i);
+          break;
+        default:
+          type.Color = fl.Int(i);
+          break;
+      }
+    }
+    return;
+  }
+  if (f == "bz") {
+    s.BzSeen = true;
+    return;
+  }
+  if (f == "hn" && n >= 5) {
+    for (int i = 0; i < 4; ++i) s.HnValues[static_cast<std::size_t>(i)] = fl.Real(i + 1);
+    return;
+  }
+  if (StartsWith(f, "lgn")) {
+    SetAt(s.LayerGroupNames, s.CurrentLayerGroup, std::string(From(f, 3)));
+    return;
+  }
+  if (StartsWith(f, "lyn")) {
+    SetAt(s.LayerNames, s.CurrentLayerGroup * 16 + s.CurrentLayer, std::string(From(f, 3)));
+    return;
+  }
+  if (StartsWith(f, "lg")) return LayerGroupRecord(f, fl);
+  if (StartsWith(f, "ly")) return LayerRecord(f, fl);
+  if (StartsWith(f, "lc")) {
+    LineAttributeRecord(f, s.LineColorDue, s.InitialLineColor, s.CurrentLineColor);
+    if (s.CurrentLineColor == 10 && n >= 2) s.ExtendedColor = fl.Int(1);
+    return;
+  }
+  if (StartsWith(f, "lt")) {
+    return LineAttributeRecord(f, s.LineTypeDue, s.InitialLineType, s.CurrentLineType);
+  }
+  if (StartsWith(f, "lw")) {
+    LineAttributeRecord(f, s.LineWidthDue, s.InitialLineWidth, s.CurrentLineWidth);
+    s.LineWidthSeen = true;
+    return;
+  }
+  if (StartsWith(f, "cn$")) {
+    std::string_view name = From(f, 3);
+    if (s.InitialFontName.empty()) s.InitialFontName.assign(name);
+    s.CurrentFontName.assign(name);
+    s.PolylineOpen = false;
+    return;
+  }
+  if (StartsWith(f, "cn")) return TextTypeRecord(f, fl);
+  if (StartsWith(f, "cc")) {
+    int v = TextToInt(CharAt(f, 2));
+    s.CurrentTextAttribute = v < 0 || v > 8 ? 0 : v;
+    s.PolylineOpen = false;
+    return;
+  }
+  if (f.size() == 2 && f[0] == 'z' && f[1] >= '1' && f[1] <= '5') {
+    s.EntityFlags |= 1 << (f[1] - '1');
+    return;
+  }
+  if (StartsWith(f, "pn")) {
+    s.CurrentPointColor = TextToInt(From(f, 2));
+    s.PolylineOpen = false;
+    return;
+  }
+  if (f == "pl") {
+    ++s.PolylineCount;
+    s.PolylineOpen = true;
+    s.DimensionOpen = false;
+    return;
+  }
+  if (f == "msg") {
+    s.DimensionOpen = true;
+    s.PolylineOpen = false;
+    return;
+  }
+  if (f == "#") {
+    s.PolylineOpen = false;
+    s.DimensionOpen = false;
+    return;
+  }
+  if (StartsWith(f, "hp") && n >= 3) return PickedPointRecord(f, fl);
+  if (StartsWith(f, "hhp")) return PickGroupRecord(f);
+  if (f == "ci" && n == 4) {
+    CircleElement& c = NewElement(s.Circles, kCircle);
+    c.X = fl.Real(1);
+    c.Y = fl.Real(2);
+    c.Radius = fl.Real(3);
+    return EndElement();
+  }
+  if (f == "ci" && n >= 8) {
+    ArcElement& a = NewElement(s.Arcs, kArc);
+    for (int i = 0; i < 7; ++i) a.Values[static_cast<std::size_t>(i)] = fl.Real(i + 1);
+    return EndElement();
+  }
+  if (n >= 6) {
+    int kind = TextKindOf(f);
+    if (kind >= 0) return TextRecord(kind, fl);
+  }
+  if (f == "pt" && n == 3) {
+    PointElement& p = NewElement(s.Points, kPoint);
+    p.Header.Color = s.CurrentPointColor;
+    p.X = fl.Real(1);
+    p.Y = fl.Real(2);
+    return EndElement();
+  }
+  if (f == "pt" && n >= 6) {
+    CodedPointElement& p = NewElement(s.CodedPoints, kCodedPoint);
+    p.Header.Color = s.CurrentPointColor;
+    p.X = fl.Real(1);
+    p.Y = fl.Real(2);
+    p.Scale = fl.Real(3);
+    p.Angle = fl.Real(4);
+    p.Code = fl.Int(5);
+    return EndElement();
+  }
+  if (f == "BL" && n >= 4) {
+    BlockElement& b = NewElement(s.Blocks, kBlock);
+    b.X = fl.Real(1);
+    b.Y = fl.Real(2);
+    b.Name.assign(fl[3]);
+    return EndElement();
+  }
+  if (f == "sl" && n == 5) {
+    double p[4];
+    for (int i = 0; i < 4; ++i) p[i] = fl.Real(i + 1);
+    return StoreSolid(kSolid2, p, 2);
+  }
+  if (f == "sl" && n == 7) return StoreThreePointSolid(fl);
+  if (f == "sl" && n >= 9) return StoreFourPointSolid(fl);
+  if (n >= 9 && (f == "sc" || f == "se" || f == "so" || f == "sg")) {
+    const int kind = f == "sc" ? kSc : f == "se" ? kSe : f == "so" ? kSo : kSg;
+    SolidElement& e = NewElement(s.Solids[static_cast<std::size_t>(kind - kSolid2)], kind);
+    e.ExtendedColor = s.ExtendedColor;
+    const int reals = kind == kSc || kind == kSe ? 7 : 8;
+    for (int i = 0; i < reals; ++i) e.Values[static_cast<std::size_t>(i)] = fl.Real(i + 1);
+    if (reals == 7) e.Code = fl.Int(8);
+    return EndElement();
+  }
+  if (n == 4) BareLine(fl);
+}
+
+// Scratch space for SplitFields, reused from line to line.
+std::string& Scratch() {
+  static std::string scratch;
+  return scratch;
+}
+
+}  // namespace
+
+void ParseExchangeLine(std::string_view line) {
+  try {
+    Fields fields;
+    std::string& scratch = Scratch();
+    if (SplitFields(line, scratch, fields)) Dispatch(fields);
+    if (scratch.size() > (std::size_t{1} << 20)) std::string().swap(scratch);
+  } catch (...) {
+    // Out of memory for one element: the line is skipped, the store stays consistent.
+  }
+}
+
+bool ReadExchangeFile(const std::string& path) {
+  try {
+    if (!FileExists(path)) return false;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), &std::fclose);
+    if (!file) return false;
+
+    constexpr std::size_t kBlock = std::size_t{1} << 20;
+    std::unique_ptr<char[]> block(new char[kBlock]);
+    std::string carry;  // the start of a line that runs on into the next block
+    bool atEnd = false;
+    while (!atEnd) {
+      std::size_t got = std::fread(block.get(), 1, kBlock, file.get());
+      if (got == 0) {
+        if (std::ferror(file.get())) return false;
+        break;
+      }
+      // Ctrl-Z ends the file, wherever it stands.
+      if (const void* z = std::memchr(block.get(), 0x1A, got)) {
+        got = static_cast<std::size_t>(static_cast<const char*>(z) - block.get());
+        atEnd = true;
+      }
+      const char* p = block.get();
+      const char* end = p + got;
+      while (p < end) {
+        const char* lf =
+            static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        if (!lf) {
+          carry.append(p, static_cast<std::size_t>(end - p));
+          break;
+        }
+        // A CR before the LF, like any other CR, is dropped by the field splitter.
+        if (carry.empty()) {
+          ParseExchangeLine(std::string_view(p, static_cast<std::size_t>(lf - p)));
+        } else {
+          carry.append(p, static_cast<std::size_t>(lf - p));
+          ParseExchangeLine(carry);
+          std::string().swap(carry);
+        }
+        p = lf + 1;
+      }
+    }
+    if (!carry.empty()) ParseExchangeLine(carry);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace sorea

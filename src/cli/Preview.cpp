@@ -1,11 +1,212 @@
-// Placeholder until the subcommand is built; replace this whole file.
+// sorea-cli preview: draws an exchange file as a picture, so that a dimension the job built
+// can be judged by eye. The SVG needs nothing; the PNG is made by a converter on the PATH.
+#include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "cli/CliCommands.h"
+#include "cli/SvgPreview.h"
+#include "exchange/JwwGaibu.h"
+#include "util/Files.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace sorea::cli {
-int RunPreview(const std::vector<std::string>&) {
-  std::fputs("sorea-cli: this subcommand is not built yet\n", stderr);
+namespace {
+
+const char kUsage[] =
+    "usage: sorea-cli preview IN [--output OUT.svg] [--png OUT.png] [--before BEFORE.TXT]\n"
+    "  Draws the exchange file IN as SVG (to stdout unless --output or --png is given).\n"
+    "  --before marks and numbers the points picked in BEFORE.TXT, the file Jw_cad wrote.\n"
+    "  Text and point-marker sizes are paper mm drawn at the layer group scale; a file\n"
+    "  without an \"hs\" record takes the scales of BEFORE.TXT, or 1.\n";
+
+struct Options {
+  std::string In, Output, Png, Before;
+};
+
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "sorea-cli preview: %s\n%s", problem.c_str(), kUsage);
   return 2;
 }
+
+// 0 when parsed, else the exit code of a usage error.
+int ParseOptions(const std::vector<std::string>& args, Options& o) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string* target = nullptr;
+    if (a == "--output" || a == "-o") target = &o.Output;
+    if (a == "--png") target = &o.Png;
+    if (a == "--before") target = &o.Before;
+    if (target) {
+      if (i + 1 >= args.size() || args[i + 1].empty()) return Usage(a + " needs a file name");
+      if (!target->empty()) return Usage(a + " given twice");
+      *target = args[++i];
+    } else if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return -1;
+    } else if (a.size() > 1 && a[0] == '-') {
+      return Usage("unknown option " + a);
+    } else if (o.In.empty() && !a.empty()) {
+      o.In = a;
+    } else {
+      return Usage("more than one input file");
+    }
+  }
+  if (o.In.empty()) return Usage("no input file");
+  return 0;
+}
+
+bool WriteWhole(const std::string& path, const std::string& text) {
+  std::FILE* f = OpenFile(path, "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  ok = (std::fclose(f) == 0) && ok;
+  if (!ok) RemoveFile(path);
+  return ok;
+}
+
+std::string Quote(const std::string& s) {
+#ifdef _WIN32
+  return "\"" + s + "\"";
+#else
+  std::string out = "'";
+  for (char c : s) {
+    if (c == '\'')
+      out += "'\\''";
+    else
+      out += c;
+  }
+  return out + "'";
+#endif
+}
+
+bool OnPath(const std::string& tool) {
+  const char* path = std::getenv("PATH");
+  if (!path) return false;
+  std::string all(path);
+#ifdef _WIN32
+  const char sep = ';';
+  const std::string suffix = ".exe";
+#else
+  const char sep = ':';
+  const std::string suffix;
+#endif
+  std::size_t start = 0;
+  while (start <= all.size()) {
+    std::size_t end = all.find(sep, start);
+    if (end == std::string::npos) end = all.size();
+    std::string dir = all.substr(start, end - start);
+    if (!dir.empty()) {
+      std::string candidate = dir + "/" + tool + suffix;
+#ifdef _WIN32
+      if (FileExists(candidate)) return true;
+#else
+      if (::access(candidate.c_str(), X_OK) == 0) return true;
+#endif
+    }
+    start = end + 1;
+  }
+  return false;
+}
+
+// Converts the SVG file to PNG with rsvg-convert (librsvg2-bin) or ImageMagick's convert.
+int ConvertToPng(const std::string& svg, const std::string& png) {
+  std::string command;
+  if (OnPath("rsvg-convert")) {
+    command = "rsvg-convert -b white -o " + Quote(png) + " " + Quote(svg);
+  } else if (OnPath("convert")) {
+    command = "convert -background white " + Quote(svg) + " " + Quote(png);
+  } else {
+    std::fputs(
+        "sorea-cli preview: no SVG converter for --png: install librsvg2-bin (rsvg-convert) or "
+        "imagemagick (convert)\n",
+        stderr);
+    return 1;
+  }
+  RemoveFile(png);
+  int rc = std::system(command.c_str());
+  if (rc != 0 || !FileExists(png)) {
+    std::fprintf(stderr, "sorea-cli preview: the converter failed to write %s\n", png.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+int Run(const std::vector<std::string>& args) {
+  Options o;
+  if (int rc = ParseOptions(args, o); rc != 0) return rc < 0 ? 0 : rc;
+
+  std::vector<PickMark> picks;
+  std::array<double, 16> beforeScales{};
+  beforeScales.fill(1.0);
+  if (!o.Before.empty()) {
+    InitElementStore();
+    bool read = FileExists(o.Before) && ReadExchangeFile(o.Before);
+    if (!read) {
+      ReleaseElementStore();
+      std::fprintf(stderr, "sorea-cli preview: cannot read %s\n", o.Before.c_str());
+      return 1;
+    }
+    double pickScale = Store.LayerGroupScale[static_cast<std::size_t>(
+        Store.InitialLayerGroup >= 0 && Store.InitialLayerGroup <= 15 ? Store.InitialLayerGroup
+                                                                      : 0)];
+    for (std::size_t i = 1; i < Store.PickedPoints.size(); ++i) {
+      const PickedPoint& p = Store.PickedPoints[i];
+      if (p.Set) picks.push_back({static_cast<int>(i), p.X, p.Y, pickScale});
+    }
+    beforeScales = Store.LayerGroupScale;
+    ReleaseElementStore();
+  }
+
+  InitElementStore();
+  if (!FileExists(o.In) || !ReadExchangeFile(o.In)) {
+    ReleaseElementStore();
+    std::fprintf(stderr, "sorea-cli preview: cannot read %s\n", o.In.c_str());
+    return 1;
+  }
+  // The job's result carries no "hs" record: Jw_cad adds its elements to the drawing of the
+  // file it handed over, so that drawing's scales size the texts and marks.
+  bool allOne = true;
+  for (double s : Store.LayerGroupScale) allOne = allOne && s == 1.0;
+  if (allOne) Store.LayerGroupScale = beforeScales;
+  std::string svg = BuildPreviewSvg(Store, picks);
+  ReleaseElementStore();
+
+  if (o.Output.empty() && o.Png.empty()) {
+    bool ok = std::fwrite(svg.data(), 1, svg.size(), stdout) == svg.size();
+    ok = std::fflush(stdout) == 0 && ok;
+    if (!ok) {
+      std::fputs("sorea-cli preview: cannot write the SVG to standard output\n", stderr);
+      return 1;
+    }
+    return 0;
+  }
+  std::string svgPath = o.Output.empty() ? o.Png + ".tmp.svg" : o.Output;
+  if (!WriteWhole(svgPath, svg)) {
+    std::fprintf(stderr, "sorea-cli preview: cannot write %s\n", svgPath.c_str());
+    return 1;
+  }
+  int rc = 0;
+  if (!o.Png.empty()) rc = ConvertToPng(svgPath, o.Png);
+  if (o.Output.empty()) RemoveFile(svgPath);
+  return rc;
+}
+
+}  // namespace
+
+int RunPreview(const std::vector<std::string>& args) {
+  try {
+    return Run(args);
+  } catch (...) {
+    // Only an allocation can throw here; report it instead of ending abruptly.
+    std::fputs("sorea-cli preview: out of memory\n", stderr);
+    return 1;
+  }
+}
+
 }  // namespace sorea::cli

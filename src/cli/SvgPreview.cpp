@@ -1,0 +1,603 @@
+// Draws the element store as SVG. Every element is first turned into a few plain shapes in
+// drawing coordinates; once all of them are known the view is fitted and the shapes are
+// written with y negated (SVG's y points down, the drawing's up).
+#include "cli/SvgPreview.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "util/Cp932.h"
+#include "util/MyFunc.h"
+#include "util/X87.h"
+
+namespace sorea::cli {
+namespace {
+
+struct Pt {
+  double X = 0, Y = 0;
+};
+
+enum class ShapeType { Polyline, Polygon, Circle, Text };
+
+struct Shape {
+  ShapeType Type = ShapeType::Polyline;
+  std::string Class;
+  std::vector<Pt> Points;  // polyline, polygon; a circle's or a text's anchor is Points[0]
+  double Radius = 0;       // circle
+  std::string Colour = "#000000";
+  int LineType = 1;
+  double WidthFactor = 1;  // times the base stroke width
+  bool Filled = false;
+  double FillOpacity = 1;
+  bool Stroked = true;
+  // Text: UTF-8, drawn with its baseline a little above the anchor, turned by Angle degrees.
+  std::string Text;
+  double Angle = 0;
+  double FontSize = 0;
+  double WidthScale = 1;
+  double LetterSpacing = 0;
+};
+
+bool Finite(double v) {
+  return std::isfinite(v);
+}
+bool Finite(const Pt& p) {
+  return Finite(p.X) && Finite(p.Y);
+}
+
+// Jw_cad's colour numbers 1..9 as they read on white paper; 2 (white on the screen) is black.
+std::string ColourOf(int colour, int extended = 0) {
+  static const char* const kPalette[10] = {"#000000", "#0090c0", "#000000", "#00a000", "#b09000",
+                                           "#d000d0", "#0000e0", "#505050", "#e00000", "#909090"};
+  if (colour == 10) {
+    if (extended >= 1 && extended <= 9) return kPalette[extended];
+    return "#e07000";  // an SXF colour: one colour that stands out from the nine
+  }
+  if (colour >= 1 && colour <= 9) return kPalette[colour];
+  return "#000000";
+}
+
+double ScaleOfGroup(const ElementStore& store, int group) {
+  if (group < 0 || group > 15) group = 0;
+  double s = store.LayerGroupScale[static_cast<std::size_t>(group)];
+  return Finite(s) && s > 0 ? s : 1.0;
+}
+
+double WidthFactorOf(int width) {
+  if (width <= 1) return 1.0;
+  if (width <= 16) return 0.5 + 0.5 * width;
+  return 2.0;  // widths in 1/100 mm: one visibly heavier pen
+}
+
+Pt Along(const Pt& origin, long double angleDeg, long double a, long double b) {
+  long double r = DegToRad(angleDeg);
+  long double c = X87Cos(r), s = X87Sin(r);
+  return {static_cast<double>(origin.X + a * c - b * s),
+          static_cast<double>(origin.Y + a * s + b * c)};
+}
+
+// Points of an elliptic arc: centre, radius, start and end angle relative to the tilt,
+// flatness (minor / major), tilt; counter-clockwise from start to end. closeToCentre and
+// closeChord make the outline of a sector or a segment.
+std::vector<Pt> ArcPoints(const std::array<double, 8>& v, bool closeToCentre) {
+  std::vector<Pt> pts;
+  double cx = v[0], cy = v[1], r = v[2], start = v[3], end = v[4], flat = v[5], tilt = v[6];
+  if (!Finite(cx) || !Finite(cy) || !Finite(r) || !Finite(start) || !Finite(end) || r <= 0)
+    return pts;
+  if (!Finite(flat)) flat = 1;
+  if (!Finite(tilt)) tilt = 0;
+  long double span = static_cast<long double>(end) - start;
+  span = std::fmod(span, 360.0L);
+  if (span <= 1e-9L) span += 360.0L;
+  int segments = std::max(8, static_cast<int>(std::ceil(static_cast<double>(span) / 3.0)));
+  long double tiltRad = DegToRad(tilt);
+  long double ct = X87Cos(tiltRad), st = X87Sin(tiltRad);
+  for (int i = 0; i <= segments; ++i) {
+    long double t = DegToRad(start + span * i / segments);
+    long double lx = r * X87Cos(t), ly = static_cast<long double>(r) * flat * X87Sin(t);
+    pts.push_back(
+        {static_cast<double>(cx + lx * ct - ly * st), static_cast<double>(cy + lx * st + ly * ct)});
+  }
+  if (closeToCentre) pts.push_back({cx, cy});
+  return pts;
+}
+
+class Builder {
+ public:
+  explicit Builder(const ElementStore& store) : store_(store) {}
+
+  void AddLine(const LineElement& line, const std::string& cls) {
+    Shape sh;
+    sh.Class = cls;
+    sh.Points = {{line.X1, line.Y1}, {line.X2, line.Y2}};
+    StyleFrom(sh, line.Header);
+    Add(std::move(sh));
+  }
+
+  void AddCircle(const CircleElement& c) {
+    if (!Finite(c.Radius) || c.Radius <= 0) return;
+    Shape sh;
+    sh.Type = ShapeType::Circle;
+    sh.Class = "circle";
+    sh.Points = {{c.X, c.Y}};
+    sh.Radius = c.Radius;
+    StyleFrom(sh, c.Header);
+    Add(std::move(sh));
+  }
+
+  void AddArc(const ArcElement& a) {
+    std::array<double, 8> v{};
+    std::copy(a.Values.begin(), a.Values.end(), v.begin());
+    Shape sh;
+    sh.Class = "arc";
+    sh.Points = ArcPoints(v, false);
+    StyleFrom(sh, a.Header);
+    Add(std::move(sh));
+  }
+
+  void AddText(const TextElement& t, const std::string& cls) {
+    double s = ScaleOfGroup(store_, t.Header.LayerGroup);
+    double h = Finite(t.Height) && t.Height > 0 ? t.Height * s : 0;
+    double w = Finite(t.Width) && t.Width > 0 ? t.Width * s : 0;
+    double d = Finite(t.Spacing) ? t.Spacing * s : 0;
+    double angle = 0;
+    if (Finite(t.Dx) && Finite(t.Dy) && (t.Dx != 0 || t.Dy != 0))
+      angle = static_cast<double>(X87Atan2(t.Dy, t.Dx) * 180.0L / kPi);
+    Pt origin{t.X, t.Y};
+    if (!Finite(origin) || h <= 0) return;
+    // The box Jw_cad reserves for the text: its length is what the dimension job centres.
+    double length = MeasureTextLength(t.Text, Finite(t.Width) ? t.Width : 0,
+                                      Finite(t.Spacing) ? t.Spacing : 0) *
+                    s;
+    if (!Finite(length)) length = 0;
+    Shape box;
+    box.Type = ShapeType::Polygon;
+    box.Class = cls + "-box";
+    box.Points = {origin, Along(origin, angle, length, 0), Along(origin, angle, length, h),
+                  Along(origin, angle, 0, h)};
+    box.Colour = "#c0c0c0";
+    box.LineType = 2;
+    box.WidthFactor = 0.5;
+    Add(std::move(box));
+
+    Shape sh;
+    sh.Type = ShapeType::Text;
+    sh.Class = cls;
+    sh.Points = {origin};
+    sh.Colour = ColourOf(t.Header.Color);
+    sh.Text = Cp932ToUtf8(t.Text);
+    sh.Angle = angle;
+    sh.FontSize = h;
+    sh.WidthScale = w > 0 ? w / h : 1;
+    sh.LetterSpacing = d / sh.WidthScale;
+    Add(std::move(sh));
+  }
+
+  void AddPoint(const PointElement& p) {
+    Shape sh;
+    sh.Type = ShapeType::Circle;
+    sh.Class = "point";
+    sh.Points = {{p.X, p.Y}};
+    sh.Radius = kPointRadiusMm * ScaleOfGroup(store_, p.Header.LayerGroup);
+    sh.Colour = ColourOf(p.Header.Color);
+    sh.Filled = true;
+    sh.Stroked = false;
+    Add(std::move(sh));
+  }
+
+  // A point marker of Jw_cad's codes 1..11: drawn at its position, turned by its angle (the
+  // direction the mark points to) and sized by its scale. Arrow-like marks have their tip at
+  // the point and lie behind it; the others are centred on it. Their extents along the
+  // direction are the reaches the dimension job allows for them.
+  void AddCodedPoint(const CodedPointElement& p) {
+    Pt q{p.X, p.Y};
+    if (!Finite(q)) return;
+    double scale = Finite(p.Scale) && std::fabs(p.Scale) > 1e-8 ? std::fabs(p.Scale) : 1.0;
+    double k = scale * ScaleOfGroup(store_, p.Header.LayerGroup);
+    double beta = Finite(p.Angle) ? p.Angle : 0;
+    const std::string cls = "marker code-" + std::to_string(p.Code);
+    const std::string colour = ColourOf(p.Header.Color);
+    auto local = [&](double a, double b) { return Along(q, beta, a * k, b * k); };
+    auto add = [&](ShapeType type, std::vector<Pt> pts, bool filled, double radius = 0) {
+      Shape sh;
+      sh.Type = type;
+      sh.Class = cls;
+      sh.Points = std::move(pts);
+      sh.Radius = radius;
+      sh.Colour = colour;
+      sh.Filled = filled;
+      Add(std::move(sh));
+    };
+    const double arrowLength = 7.5, arrowHalf = 2.0, half = 1.25, slash = 2.5;
+    switch (p.Code) {
+      case 1:   // open triangle
+      case 6:   // filled triangle
+      case 11:  // open triangle with its axis
+        add(ShapeType::Polygon,
+            {local(0, 0), local(-arrowLength, arrowHalf), local(-arrowLength, -arrowHalf)},
+            p.Code == 6);
+        if (p.Code == 11) add(ShapeType::Polyline, {local(0, 0), local(-arrowLength, 0)}, false);
+        break;
+      case 9:  // chevron
+        add(ShapeType::Polyline,
+            {local(-arrowLength, arrowHalf), local(0, 0), local(-arrowLength, -arrowHalf)}, false);
+        break;
+      case 2:  // open square
+      case 5:  // filled square
+        add(ShapeType::Polygon,
+            {local(-half, -half), local(half, -half), local(half, half), local(-half, half)},
+            p.Code == 5);
+        break;
+      case 3:  // ring with an inner ring
+        add(ShapeType::Circle, {q}, false, half * k);
+        add(ShapeType::Circle, {q}, false, 0.5 * half * k);
+        break;
+      case 4:  // open circle
+      case 7:  // filled circle
+        add(ShapeType::Circle, {q}, p.Code == 7, half * k);
+        break;
+      case 8: {  // tilde across the line at 45 degrees
+        std::vector<Pt> pts;
+        for (int i = 0; i <= 24; ++i) {
+          long double t = -slash + 2.0L * slash * i / 24;
+          long double wave = 0.35L * X87Sin(kTwoPi * t / slash);
+          Pt onAxis = Along(q, beta - 45.0L, t * k, wave * k);
+          pts.push_back(onAxis);
+        }
+        add(ShapeType::Polyline, std::move(pts), false);
+        break;
+      }
+      case 10:  // slash across the line at 45 degrees
+        add(ShapeType::Polyline,
+            {Along(q, beta - 45.0L, -slash * k, 0), Along(q, beta - 45.0L, slash * k, 0)}, false);
+        break;
+      default: {  // a code the dialog does not offer: a cross with its number
+        add(ShapeType::Polyline, {local(-half, -half), local(half, half)}, false);
+        add(ShapeType::Polyline, {local(-half, half), local(half, -half)}, false);
+        Shape label;
+        label.Type = ShapeType::Text;
+        label.Class = cls + " marker-label";
+        label.Points = {local(half, half)};
+        label.Colour = colour;
+        label.Text = std::to_string(p.Code);
+        label.FontSize = 2 * half * k;
+        Add(std::move(label));
+        break;
+      }
+    }
+  }
+
+  void AddBlock(const BlockElement& b) {
+    Pt q{b.X, b.Y};
+    if (!Finite(q)) return;
+    double k = kBlockSizeMm * ScaleOfGroup(store_, b.Header.LayerGroup);
+    Shape sh;
+    sh.Type = ShapeType::Polygon;
+    sh.Class = "block";
+    sh.Points = {{q.X + k, q.Y}, {q.X, q.Y + k}, {q.X - k, q.Y}, {q.X, q.Y - k}};
+    StyleFrom(sh, b.Header);
+    sh.LineType = 1;
+    Add(std::move(sh));
+    Shape label;
+    label.Type = ShapeType::Text;
+    label.Class = "block-name";
+    label.Points = {{q.X + 1.25 * k, q.Y + 0.25 * k}};
+    label.Colour = sh.Colour;
+    label.Text = Cp932ToUtf8(b.Name);
+    label.FontSize = k;
+    Add(std::move(label));
+  }
+
+  void AddSolid(int kind, const SolidElement& e) {
+    Shape sh;
+    sh.Class = "solid kind-" + std::to_string(kind);
+    StyleFrom(sh, e.Header);
+    sh.Colour = ColourOf(e.Header.Color, e.ExtendedColor);
+    sh.LineType = 1;
+    const auto& v = e.Values;
+    switch (kind) {
+      case kSolid2:  // two points: a solid stroke
+        sh.Points = {{v[0], v[1]}, {v[2], v[3]}};
+        sh.WidthFactor = 4;
+        break;
+      case kSolid3:
+        sh.Type = ShapeType::Polygon;
+        sh.Points = {{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}};
+        sh.Filled = true;
+        sh.FillOpacity = 0.6;
+        break;
+      case kSolid4:
+        sh.Type = ShapeType::Polygon;
+        sh.Points = {{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}, {v[6], v[7]}};
+        sh.Filled = true;
+        sh.FillOpacity = 0.6;
+        break;
+      case kSc:  // filled sector of an arc
+      case kSe:  // filled segment of an arc (closed by its chord)
+        sh.Type = ShapeType::Polygon;
+        sh.Points = ArcPoints(v, kind == kSc);
+        sh.Filled = true;
+        sh.FillOpacity = 0.6;
+        break;
+      default:  // "so", "sg": their four points, lightly filled and dashed
+        sh.Type = ShapeType::Polygon;
+        sh.Points = {{v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]}, {v[6], v[7]}};
+        sh.Filled = true;
+        sh.FillOpacity = 0.3;
+        sh.LineType = 9;
+        break;
+    }
+    Add(std::move(sh));
+  }
+
+  void AddPick(const PickMark& pick, double scale) {
+    Pt q{pick.X, pick.Y};
+    if (!Finite(q)) return;
+    double r = kPickRadiusMm * scale;
+    Shape ring;
+    ring.Type = ShapeType::Circle;
+    ring.Class = "pick";
+    ring.Points = {q};
+    ring.Radius = r;
+    ring.Colour = "#ff2080";
+    ring.WidthFactor = 1.5;
+    Add(std::move(ring));
+    Shape cross;
+    cross.Class = "pick-cross";
+    cross.Colour = ring.Colour;
+    cross.Points = {{q.X - r, q.Y}, {q.X + r, q.Y}};
+    Add(cross);
+    cross.Points = {{q.X, q.Y - r}, {q.X, q.Y + r}};
+    Add(std::move(cross));
+    Shape label;
+    label.Type = ShapeType::Text;
+    label.Class = "pick-label";
+    label.Points = {{q.X + r, q.Y + r}};
+    label.Colour = ring.Colour;
+    label.Text = std::to_string(pick.Number);
+    label.FontSize = 1.5 * r;
+    Add(std::move(label));
+  }
+
+  std::string Finish() const;
+
+ private:
+  void StyleFrom(Shape& sh, const ElementHeader& h) const {
+    sh.Colour = ColourOf(h.Color, store_.ExtendedColor);
+    sh.LineType = h.LineType;
+    sh.WidthFactor = WidthFactorOf(h.LineWidth);
+  }
+
+  void Add(Shape sh) {
+    // A shape with a coordinate that is not a number is left out rather than poisoning the view.
+    for (const Pt& p : sh.Points)
+      if (!Finite(p)) return;
+    if (sh.Points.empty()) return;
+    shapes_.push_back(std::move(sh));
+  }
+
+  const ElementStore& store_;
+  std::vector<Shape> shapes_;
+};
+
+std::string Num(double v) {
+  return FormatGeneral(v == 0 ? 0.0 : v);
+}
+// SVG's y runs downward: every drawing y is written negated.
+std::string NumY(double y) {
+  return Num(-y);
+}
+
+void AppendEscaped(std::string& out, const std::string& utf8) {
+  for (char ch : utf8) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    switch (ch) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        if (c >= 0x20 || c == '\t') out += ch;  // XML admits no other control characters
+        break;
+    }
+  }
+}
+
+std::string DashArray(int lineType, double unit) {
+  // Jw_cad's line types 2..9 as on-off lengths in multiples of unit.
+  static const std::vector<std::vector<double>> kPatterns = {
+      {},                              // 1 solid
+      {1.0, 0.6},                      // 2 dotted 1
+      {0.4, 0.6},                      // 3 dotted 2
+      {0.15, 0.5},                     // 4 dotted 3
+      {3.0, 0.6, 0.3, 0.6},            // 5 chain 1
+      {6.0, 0.8, 0.4, 0.8},            // 6 chain 2
+      {3.0, 0.6, 0.3, 0.6, 0.3, 0.6},  // 7 double chain 1
+      {6.0, 0.8, 0.4, 0.8, 0.4, 0.8},  // 8 double chain 2
+      {2.0, 1.0},                      // 9 dashed
+  };
+  if (lineType < 2 || lineType > 9) return "";
+  std::string out;
+  for (double d : kPatterns[static_cast<std::size_t>(lineType - 1)]) {
+    if (!out.empty()) out += ' ';
+    out += Num(d * unit);
+  }
+  return out;
+}
+
+std::string Builder::Finish() const {
+  double minX = 0, maxX = 0, minY = 0, maxY = 0;
+  bool any = false;
+  auto include = [&](double x, double y) {
+    if (!Finite(x) || !Finite(y)) return;
+    if (!any) {
+      minX = maxX = x;
+      minY = maxY = y;
+      any = true;
+    }
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+  };
+  for (const Shape& sh : shapes_) {
+    if (sh.Type == ShapeType::Circle) {
+      include(sh.Points[0].X - sh.Radius, sh.Points[0].Y - sh.Radius);
+      include(sh.Points[0].X + sh.Radius, sh.Points[0].Y + sh.Radius);
+    } else if (sh.Type == ShapeType::Text) {
+      include(sh.Points[0].X, sh.Points[0].Y);  // texts come with their box or a mark
+    } else {
+      for (const Pt& p : sh.Points) include(p.X, p.Y);
+    }
+  }
+  double width = maxX - minX, height = maxY - minY;
+  double extent = std::max(width, height);
+  if (!any || !Finite(extent)) {
+    minX = minY = 0;
+    width = height = extent = 0;
+  }
+  if (extent <= 0) extent = std::max(1.0, std::max(std::fabs(minX), std::fabs(minY)) * 1e-3);
+  double margin = extent * 0.05;
+  double viewX = minX - margin, viewY = -(maxY + margin);
+  if (!any || !Finite(width) || !Finite(height)) viewY = -margin;
+  double viewW = width + 2 * margin, viewH = height + 2 * margin;
+  viewW = std::max(viewW, extent * 0.1);
+  viewH = std::max(viewH, extent * 0.1);
+  double big = std::max(viewW, viewH);
+  const double kPixels = 1200;
+  long pxW = std::max(1L, std::lround(viewW / big * kPixels));
+  long pxH = std::max(1L, std::lround(viewH / big * kPixels));
+  double stroke = big / 1000;
+  double dashUnit = big / 150;
+
+  std::string out;
+  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(pxW) +
+         "\" height=\"" + std::to_string(pxH) + "\" viewBox=\"" + Num(viewX) + " " + Num(viewY) +
+         " " + Num(viewW) + " " + Num(viewH) + "\">\n";
+  out += "<rect class=\"background\" x=\"" + Num(viewX) + "\" y=\"" + Num(viewY) + "\" width=\"" +
+         Num(viewW) + "\" height=\"" + Num(viewH) + "\" fill=\"#ffffff\"/>\n";
+  out +=
+      "<g stroke-linecap=\"round\" stroke-linejoin=\"round\" font-family=\"IPAGothic, MS "
+      "Gothic, sans-serif\">\n";
+  for (const Shape& sh : shapes_) {
+    std::string paint;
+    if (sh.Type != ShapeType::Text) {
+      if (sh.Stroked) {
+        paint +=
+            " stroke=\"" + sh.Colour + "\" stroke-width=\"" + Num(stroke * sh.WidthFactor) + "\"";
+        std::string dash = DashArray(sh.LineType, dashUnit);
+        if (!dash.empty()) paint += " stroke-dasharray=\"" + dash + "\"";
+      } else {
+        paint += " stroke=\"none\"";
+      }
+      if (sh.Filled) {
+        paint += " fill=\"" + sh.Colour + "\"";
+        if (sh.FillOpacity < 1) paint += " fill-opacity=\"" + Num(sh.FillOpacity) + "\"";
+      } else {
+        paint += " fill=\"none\"";
+      }
+    }
+    const std::string cls = "class=\"" + sh.Class + "\"";
+    switch (sh.Type) {
+      case ShapeType::Polyline:
+      case ShapeType::Polygon: {
+        if (sh.Type == ShapeType::Polyline && sh.Points.size() == 2) {
+          out += "<line " + cls + " x1=\"" + Num(sh.Points[0].X) + "\" y1=\"" +
+                 NumY(sh.Points[0].Y) + "\" x2=\"" + Num(sh.Points[1].X) + "\" y2=\"" +
+                 NumY(sh.Points[1].Y) + "\"" + paint + "/>\n";
+          break;
+        }
+        out += sh.Type == ShapeType::Polygon ? "<polygon " : "<polyline ";
+        out += cls + " points=\"";
+        for (std::size_t i = 0; i < sh.Points.size(); ++i) {
+          if (i) out += ' ';
+          out += Num(sh.Points[i].X) + "," + NumY(sh.Points[i].Y);
+        }
+        out += "\"" + paint + "/>\n";
+        break;
+      }
+      case ShapeType::Circle:
+        out += "<circle " + cls + " cx=\"" + Num(sh.Points[0].X) + "\" cy=\"" +
+               NumY(sh.Points[0].Y) + "\" r=\"" + Num(sh.Radius) + "\"" + paint + "/>\n";
+        break;
+      case ShapeType::Text: {
+        // The anchor is the lower left of the text; the baseline sits a little above it so
+        // that a full-width character fills the height from the anchor up.
+        out += "<text " + cls + " transform=\"translate(" + Num(sh.Points[0].X) + " " +
+               NumY(sh.Points[0].Y) + ") rotate(" + Num(-sh.Angle) + ") scale(" +
+               Num(sh.WidthScale) + " 1)\" x=\"0\" y=\"" + Num(-0.12 * sh.FontSize) +
+               "\" font-size=\"" + Num(sh.FontSize) + "\"";
+        if (sh.LetterSpacing != 0) out += " letter-spacing=\"" + Num(sh.LetterSpacing) + "\"";
+        out += " fill=\"" + sh.Colour + "\">";
+        AppendEscaped(out, sh.Text);
+        out += "</text>\n";
+        break;
+      }
+    }
+  }
+  out += "</g>\n</svg>\n";
+  return out;
+}
+
+}  // namespace
+
+std::string BuildPreviewSvg(const ElementStore& store, const std::vector<PickMark>& picks) {
+  Builder b(store);
+  for (const ElementRef& ref : store.ElementOrder) {
+    if (ref.Index < 0) continue;
+    auto i = static_cast<std::size_t>(ref.Index);
+    switch (ref.Kind) {
+      case kLine:
+        if (i < store.Lines.size()) b.AddLine(store.Lines[i], "line");
+        break;
+      case kCircle:
+        if (i < store.Circles.size()) b.AddCircle(store.Circles[i]);
+        break;
+      case kArc:
+        if (i < store.Arcs.size()) b.AddArc(store.Arcs[i]);
+        break;
+      case kText:
+        if (i < store.Texts.size()) b.AddText(store.Texts[i], "text");
+        break;
+      case kPoint:
+        if (i < store.Points.size()) b.AddPoint(store.Points[i]);
+        break;
+      case kCodedPoint:
+        if (i < store.CodedPoints.size()) b.AddCodedPoint(store.CodedPoints[i]);
+        break;
+      case kDimension:
+        if (i < store.Dimensions.size()) {
+          b.AddLine(store.Dimensions[i].Line, "dimension-line");
+          b.AddText(store.Dimensions[i].Text, "dimension-text");
+        }
+        break;
+      case kBlock:
+        if (i < store.Blocks.size()) b.AddBlock(store.Blocks[i]);
+        break;
+      default:
+        if (ref.Kind >= kSolid2 && ref.Kind <= kSg) {
+          const auto& table = store.Solids[static_cast<std::size_t>(ref.Kind - kSolid2)];
+          if (i < table.size()) b.AddSolid(ref.Kind, table[i]);
+        }
+        break;
+    }
+  }
+  for (const PickMark& p : picks) b.AddPick(p, Finite(p.Scale) && p.Scale > 0 ? p.Scale : 1.0);
+  return b.Finish();
+}
+
+}  // namespace sorea::cli

@@ -1,0 +1,31 @@
+// The picture of an exchange file: every element the reader stored, drawn as SVG so that a
+// dimension can be judged by eye (which way the marks point, where the value stands).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "exchange/JwwGaibu.h"
+
+namespace sorea::cli {
+
+// A picked point from the exchange file Jw_cad wrote before the job ran, marked and numbered.
+struct PickMark {
+  int Number = 0;
+  double X = 0, Y = 0;
+  double Scale = 1;  // layer group scale Jw_cad was drawing at: sizes the mark
+};
+
+// Sizes that have no drawing length of their own are given in paper mm and drawn at
+// paper mm x the layer group scale of the element (the preview does not know the plotting
+// scale otherwise). An exchange file without "hs" has scale 1 everywhere.
+inline constexpr double kPointRadiusMm = 0.5;  // a plain point
+inline constexpr double kPickRadiusMm = 2.0;   // a picked point's ring
+inline constexpr double kBlockSizeMm = 2.0;    // the diamond of a block reference
+
+// The whole SVG document for the elements of store and the given picks. The view is fitted
+// to everything drawn, with a margin; y points up as in the drawing. Never fails: an empty
+// store gives a valid, empty picture.
+std::string BuildPreviewSvg(const ElementStore& store, const std::vector<PickMark>& picks);
+
+}  // namespace sorea::cli

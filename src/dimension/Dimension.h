@@ -1,0 +1,133 @@
+// The vertical dimension that OK builds: from the dialog's values and the four points picked in
+// Jw_cad to the records appended to the output list.
+//
+// Nothing here knows the dialog: the caller fills a DimensionSettings, and the routines read
+// the element store (`Store`) and write through the record writers of JwwGaibu.h.
+//
+// "Vertical" is meant in the drawing's axis frame, the frame turned by the store's AxisAngle.
+// Named values are doubles (rounded when assigned); temporaries of one expression stay in
+// extended precision.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "exchange/JwwGaibu.h"
+
+namespace sorea {
+
+// The dialog's values as the job reads them, in the order it reads them.
+struct DimensionSettings {
+  int StartMark = 0;       // ComboBox1, end-mark kind at LineStart
+  int EndMark = 0;         // ComboBox2, end-mark kind at LineEnd
+  double MarkScale = 1;    // Edit1, factor of the point markers
+  double ArrowLength = 3;  // Edit7, paper mm
+  double ArrowAngle = 15;  // Edit8, degrees
+  int TextTypeChoice = 0;  // ComboBox3: 0 the drawing's text type, n text type n
+  std::string Prefix;      // Edit2, already emptied when blank
+  std::string Suffix;      // Edit3, likewise
+  int PrecisionIndex = 3;  // ComboBox4, count of decimals
+  int RoundingMode = 2;    // ComboBox5: truncate, round up, round half
+  int ZeroDisplay = 0;     // RadioGroup1: 0 trailing zeros removed, 1 kept
+  int UnitChoice = 0;      // RadioGroup2: 0 mm, 1 m
+  bool ThousandsCommas = false;
+  bool AppendUnit = false;
+  bool FullWidth = false;
+  bool DimensionFigure = false;
+  double ValueLineDistance = 0.5;  // Edit4, saved only
+  double ExtensionGap = 2;         // Edit5; drawing units once converted
+  double ExtensionOvershoot = 2;   // Edit6; likewise
+  double ReverseOvershoot = 2;     // Edit9; likewise
+};
+
+struct DimPoint {
+  double x = 0;
+  double y = 0;
+};
+
+// Where the dimension's parts lie, in drawing coordinates.
+struct DimensionLayout {
+  DimPoint LineStart;    // level with P1
+  DimPoint LineEnd;      // level with P2
+  DimPoint ValueCentre;  // middle-middle point of the value text
+  int ValueSide = 0;     // 0 between the ends, 1 beyond LineStart, 2 beyond LineEnd
+  double LeaderLength = 0;
+  DimPoint StartGapPoint;
+  DimPoint EndGapPoint;
+  DimPoint ValueOrigin;  // lower-left corner of the value text
+};
+
+// The text type that carries the value: number and size in paper mm.
+struct ValueTextSize {
+  int Number = 1;
+  double Width = 3, Height = 3, Spacing = 0;
+  int Color = 2;
+};
+
+// The four points Jw_cad handed over: P1, P2 measured, P3 the line's position, P4 the value's.
+struct DimensionPicks {
+  DimPoint P1, P2, P3, P4;
+};
+
+// Picked points 1 to 4 of the store; a point the exchange file did not give is (0, 0).
+DimensionPicks TakePicks(const ElementStore& store);
+
+// ---- The value text ------------------------------------------------------------------------
+
+// The measured length (drawing units) as the value text: prefix, number, unit mark, suffix.
+std::string BuildValueText(double length, const DimensionSettings& settings);
+
+// The prefix or suffix as the job uses it: empty when it holds nothing but blanks, otherwise
+// exactly as typed.
+std::string SettleAffix(const std::string& typed);
+
+// ---- Geometry and output -------------------------------------------------------------------
+
+// LineStart and LineEnd: P3's horizontal position at the heights of P1 and P2, in the frame
+// turned by axisAngle (degrees).
+void ComputeLineEnds(const DimensionPicks& picks, double axisAngle, DimensionLayout& layout);
+
+// Length of the dimension line from LineStart to LineEnd.
+double MeasuredLength(const DimensionLayout& layout);
+
+// The text type and size of the value for the dialog's choice (0: the drawing's type).
+ValueTextSize ResolveValueTextSize(int textTypeChoice, const ElementStore& store);
+
+// Flag and line of each extension line, first at P1, then at P2. gap and overshoot in drawing
+// units.
+void WriteExtensionLines(const DimensionPicks& picks, double axisAngle, double gap,
+                         double overshoot);
+
+// Decides the value's side, cuts the line or the leader at the value's box and fills the rest
+// of layout (LineStart and LineEnd must be set). scale is the drawing scale s.
+void PlaceValue(const DimensionPicks& picks, double axisAngle, double scale,
+                const std::string& valueText, const ValueTextSize& size, DimensionLayout& layout);
+
+// The dimension line and the value text: as separate records, or one dimension entity.
+void WriteValueAndLine(const DimensionLayout& layout, const std::string& valueText,
+                       const ValueTextSize& size, bool dimensionFigure);
+
+// ---- End marks -----------------------------------------------------------------------------
+
+inline constexpr int kEndMarkCount = 12;
+
+// Length along the dimension line taken by end mark kind (paper mm, before MarkScale and the
+// drawing scale); 0 for a kind outside the table.
+double EndMarkReach(int kind, double arrowLength, double arrowAngle);
+
+// Whether the marks turn outward: they do not fit together, or the value stands beyond an end.
+// The settings' ReverseOvershoot is in drawing units here.
+bool MarksReversed(const DimensionSettings& settings, double scale, const DimensionLayout& layout);
+
+// Prolongation (leader or overshoot) and mark at LineStart, then at LineEnd.
+void WriteEndMarks(const DimensionSettings& settings, double scale, const DimensionLayout& layout);
+
+// ---- The whole output ----------------------------------------------------------------------
+
+// Everything one OK appends after the checks, the save and the zero-length test: header,
+// extension lines, dimension line and value, end marks, text type put back. settings hold the
+// lengths already converted to drawing units; scale is the drawing scale s.
+void WriteVerticalDimension(const DimensionSettings& settings, const DimensionPicks& picks,
+                            double scale, DimensionLayout& layout);
+
+}  // namespace sorea

@@ -1,0 +1,249 @@
+// Where the vertical dimension's parts lie, and their records: the line's ends, the extension
+// lines, the value's side and box, the cut of the dimension line or the leader at that box, and
+// the dimension line with its value text.
+//
+// Every construction happens in the axis frame: a point is taken into it about a centre by
+// turning it through -AxisAngle and brought back through +AxisAngle.
+#include <cmath>
+#include <string>
+
+#include "dimension/Dimension.h"
+#include "util/MyFunc.h"
+#include "util/X87.h"
+
+namespace sorea {
+
+namespace {
+
+// The flag value every line, point and text of the dimension carries ("z3").
+constexpr int kDimensionFlags = 4;
+// The value text is horizontal in the drawing: direction (10, 0); "cs" is text kind 2.
+constexpr double kTextDx = 10;
+constexpr double kTextDy = 0;
+constexpr int kValueTextKind = 2;
+
+DimPoint Rotate(DimPoint p, DimPoint centre, double degrees) {
+  DimPoint r;
+  RotatePointDeg(p.x, p.y, centre.x, centre.y, degrees, r.x, r.y);
+  return r;
+}
+
+// A named sum of two doubles: added in extended precision, rounded when assigned.
+double Add(double a, long double b) {
+  return static_cast<double>(static_cast<long double>(a) + b);
+}
+
+}  // namespace
+
+DimensionPicks TakePicks(const ElementStore& store) {
+  DimensionPicks picks;
+  DimPoint* targets[4] = {&picks.P1, &picks.P2, &picks.P3, &picks.P4};
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (i + 1 < store.PickedPoints.size()) {
+      targets[i]->x = store.PickedPoints[i + 1].X;
+      targets[i]->y = store.PickedPoints[i + 1].Y;
+    }
+  }
+  return picks;
+}
+
+void ComputeLineEnds(const DimensionPicks& picks, double axisAngle, DimensionLayout& layout) {
+  DimPoint r = Rotate(picks.P3, picks.P1, -axisAngle);
+  layout.LineStart = Rotate(DimPoint{r.x, picks.P1.y}, picks.P1, axisAngle);
+  r = Rotate(picks.P3, picks.P2, -axisAngle);
+  layout.LineEnd = Rotate(DimPoint{r.x, picks.P2.y}, picks.P2, axisAngle);
+}
+
+double MeasuredLength(const DimensionLayout& layout) {
+  return Distance(layout.LineStart.x, layout.LineStart.y, layout.LineEnd.x, layout.LineEnd.y);
+}
+
+ValueTextSize ResolveValueTextSize(int textTypeChoice, const ElementStore& store) {
+  ValueTextSize size;
+  int n = textTypeChoice;
+  if (textTypeChoice == 0) {
+    n = store.InitialTextType;
+    if (n == 0) {
+      size.Number = 0;
+      size.Width = store.InitialFreeSize.Width;
+      size.Height = store.InitialFreeSize.Height;
+      size.Spacing = store.InitialFreeSize.Spacing;
+      size.Color = store.InitialFreeSize.Color;
+      return size;
+    }
+  }
+  // A drawing whose text type lies outside the ten types takes type 1; the dialog's list holds
+  // only 0 to 10, so a choice outside them cannot come from it.
+  if (n < 1 || n > 10) n = 1;
+  const TextType& type = store.TextTypeTable[static_cast<std::size_t>(n)];
+  size.Number = n;
+  size.Width = type.Width;
+  size.Height = type.Height;
+  size.Spacing = type.Spacing;
+  size.Color = type.Color;
+  return size;
+}
+
+void WriteExtensionLines(const DimensionPicks& picks, double axisAngle, double gap,
+                         double overshoot) {
+  for (const DimPoint& p : {picks.P1, picks.P2}) {
+    DimPoint r = Rotate(picks.P3, p, -axisAngle);
+    // Towards the dimension line; a line level with the point counts as lying to the right.
+    long double sigma = r.x >= p.x ? 1.0L : -1.0L;
+    DimPoint start = Rotate(DimPoint{Add(p.x, sigma * gap), p.y}, p, axisAngle);
+    DimPoint end = Rotate(DimPoint{Add(r.x, sigma * overshoot), p.y}, p, axisAngle);
+    WriteEntityFlags(kDimensionFlags);
+    WriteLine(start.x, start.y, end.x, end.y);
+  }
+}
+
+void PlaceValue(const DimensionPicks& picks, double axisAngle, double scale,
+                const std::string& valueText, const ValueTextSize& size, DimensionLayout& layout) {
+  const DimPoint r3 = Rotate(picks.P3, picks.P1, -axisAngle);
+  const DimPoint r4 = Rotate(picks.P4, picks.P1, -axisAngle);
+  const DimPoint r2 = Rotate(picks.P2, picks.P1, -axisAngle);
+  const long double y1 = picks.P1.y;
+  const long double y2 = r2.y;
+  const long double y4 = r4.y;
+  layout.ValueCentre = Rotate(DimPoint{r3.x, r4.y}, picks.P1, axisAngle);
+
+  // Which side the value stands on; a value level with an end, within the tolerance, counts
+  // as lying beyond it.
+  layout.ValueSide = 0;
+  layout.LeaderLength = 0;
+  double theta = 0;
+  if (y1 >= y2) {
+    if (y4 >= y1 - kTol10) {
+      layout.ValueSide = 1;
+      layout.LeaderLength = static_cast<double>(y4 - y1);
+      theta = static_cast<double>(static_cast<long double>(axisAngle) + 90.0L);
+    } else if (y4 <= y2 + kTol10) {
+      layout.ValueSide = 2;
+      layout.LeaderLength = static_cast<double>(y2 - y4);
+      theta = static_cast<double>(static_cast<long double>(axisAngle) + 270.0L);
+    }
+  } else {
+    if (y4 <= y1 + kTol10) {
+      layout.ValueSide = 1;
+      layout.LeaderLength = static_cast<double>(y1 - y4);
+      theta = static_cast<double>(static_cast<long double>(axisAngle) + 270.0L);
+    } else if (y4 >= y2 - kTol10) {
+      layout.ValueSide = 2;
+      layout.LeaderLength = static_cast<double>(y4 - y2);
+      theta = static_cast<double>(static_cast<long double>(axisAngle) + 90.0L);
+    }
+  }
+
+  // The value's box, upright in the drawing, centred on ValueCentre.
+  const double e = MeasureTextLength(valueText, size.Width, size.Spacing);
+  const double hw = static_cast<double>(static_cast<long double>(e) * scale / 2.0L);
+  const double hh = static_cast<double>(static_cast<long double>(size.Height) * scale / 2.0L);
+  const double cx = layout.ValueCentre.x;
+  const double cy = layout.ValueCentre.y;
+  const double left = Add(cx, -static_cast<long double>(hw));
+  const double right = Add(cx, hw);
+  const double bottom = Add(cy, -static_cast<long double>(hh));
+  const double top = Add(cy, hh);
+  // Left, right, top, bottom: each as (x1, y1, x2, y2).
+  const double edges[4][4] = {{left, bottom, left, top},
+                              {right, bottom, right, top},
+                              {left, top, right, top},
+                              {left, bottom, right, bottom}};
+
+  const DimPoint& start = layout.LineStart;
+  const DimPoint& end = layout.LineEnd;
+  if (layout.ValueSide != 0) {
+    const DimPoint nearEnd = layout.ValueSide == 1 ? start : end;
+    const long double rad = DegToRad(theta);
+    const DimPoint farEnd{Add(nearEnd.x, layout.LeaderLength * X87Cos(rad)),
+                          Add(nearEnd.y, layout.LeaderLength * X87Sin(rad))};
+    for (const auto& edge : edges) {
+      double x = 0, y = 0;
+      if (IntersectSegments(nearEnd.x, nearEnd.y, farEnd.x, farEnd.y, edge[0], edge[1], edge[2],
+                            edge[3], x, y) == 1) {
+        const double d = Distance(nearEnd.x, nearEnd.y, x, y);
+        if (d < layout.LeaderLength) layout.LeaderLength = d;
+      }
+    }
+    layout.StartGapPoint = start;
+    layout.EndGapPoint = end;
+  } else {
+    const double length = MeasuredLength(layout);
+    double a = length;
+    double b = length;
+    for (const auto& edge : edges) {
+      double x = 0, y = 0;
+      if (IntersectSegments(start.x, start.y, end.x, end.y, edge[0], edge[1], edge[2], edge[3], x,
+                            y) == 1) {
+        const double da = Distance(start.x, start.y, x, y);
+        if (da < a) a = da;
+        const double db = Distance(end.x, end.y, x, y);
+        if (db < b) b = db;
+      }
+    }
+    const double phi = VectorAngle(Add(end.x, -static_cast<long double>(start.x)),
+                                   Add(end.y, -static_cast<long double>(start.y)));
+    const long double back = static_cast<long double>(phi) + kPi;
+    layout.StartGapPoint = DimPoint{Add(start.x, a * X87Cos(phi)), Add(start.y, a * X87Sin(phi))};
+    layout.EndGapPoint = DimPoint{Add(end.x, b * X87Cos(back)), Add(end.y, b * X87Sin(back))};
+  }
+  layout.ValueOrigin = DimPoint{left, bottom};
+}
+
+void WriteValueAndLine(const DimensionLayout& layout, const std::string& valueText,
+                       const ValueTextSize& size, bool dimensionFigure) {
+  const DimPoint& start = layout.LineStart;
+  const DimPoint& end = layout.LineEnd;
+  if (dimensionFigure) {
+    // One entity carries the whole line and the value; Jw_cad cuts it itself.
+    WriteTextType(size.Number, size.Color, size.Width, size.Height, size.Spacing);
+    WriteDimension(valueText, start.x, start.y, end.x, end.y, layout.ValueOrigin.x,
+                   layout.ValueOrigin.y, kTextDx, kTextDy);
+    return;
+  }
+  if (layout.ValueSide == 0) {
+    WriteEntityFlags(kDimensionFlags);
+    WriteLine(start.x, start.y, layout.StartGapPoint.x, layout.StartGapPoint.y);
+    WriteEntityFlags(kDimensionFlags);
+    WriteLine(layout.EndGapPoint.x, layout.EndGapPoint.y, end.x, end.y);
+  } else {
+    WriteEntityFlags(kDimensionFlags);
+    WriteLine(start.x, start.y, end.x, end.y);
+  }
+  WriteTextType(size.Number, size.Color, size.Width, size.Height, size.Spacing);
+  WriteTextAttribute(0);
+  WriteEntityFlags(kDimensionFlags);
+  WriteText(kValueTextKind, valueText, layout.ValueOrigin.x, layout.ValueOrigin.y, kTextDx,
+            kTextDy);
+}
+
+void WriteVerticalDimension(const DimensionSettings& settings, const DimensionPicks& picks,
+                            double scale, DimensionLayout& layout) {
+  const ElementStore& store = Store;
+  const double axis = store.AxisAngle;
+  ComputeLineEnds(picks, axis, layout);
+
+  // The new elements take the attributes in force in the drawing; points take the line colour.
+  WriteLayerGroup(store.InitialLayerGroup);
+  WriteLayer(store.InitialLayer);
+  WriteLineColor(store.InitialLineColor);
+  WritePointColor(store.InitialLineColor);
+  WriteLineType(store.InitialLineType);
+  WriteLineWidth(store.InitialLineWidth);
+  WriteFontName(store.InitialFontName);
+
+  WriteExtensionLines(picks, axis, settings.ExtensionGap, settings.ExtensionOvershoot);
+
+  const ValueTextSize size = ResolveValueTextSize(settings.TextTypeChoice, store);
+  const std::string valueText = BuildValueText(MeasuredLength(layout), settings);
+  PlaceValue(picks, axis, scale, valueText, size, layout);
+  WriteValueAndLine(layout, valueText, size, settings.DimensionFigure);
+
+  WriteEndMarks(settings, scale, layout);
+
+  // The drawing's own text type is in force again after the new elements.
+  WriteTextType(store.InitialTextType, store.InitialFreeSize.Color, store.InitialFreeSize.Width,
+                store.InitialFreeSize.Height, store.InitialFreeSize.Spacing);
+}
+
+}  // namespace sorea

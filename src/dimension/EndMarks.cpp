@@ -1,0 +1,97 @@
+// The end marks at both ends of the dimension line: a line arrow of two strokes or one of the
+// eleven point markers Jw_cad draws from a coded point. When the marks do not fit between the
+// ends, or the value stands beyond an end, they turn outward; the dimension line then runs on
+// past them (the leader on the value's side, the reverse overshoot elsewhere).
+#include <cmath>
+
+#include "dimension/Dimension.h"
+#include "util/MyFunc.h"
+#include "util/X87.h"
+
+namespace sorea {
+
+namespace {
+
+constexpr int kDimensionFlags = 4;
+
+// Reach in paper mm of the point markers 1 to 11 (0 is the line arrow, computed); 8 and 10
+// take 1.25 times the square root of two.
+constexpr long double kMarkReach[kEndMarkCount] = {0,    7.5L,  1.25L, 1.25L, 1.25L, 1.25L,
+                                                   7.5L, 1.25L, -1.0L, 7.5L,  -1.0L, 7.5L};
+
+// Q + length * (cos, sin) of the angle in degrees, each coordinate rounded where it is passed.
+void WriteRay(DimPoint q, double length, long double degrees) {
+  const long double rad = DegToRad(degrees);
+  const double x = static_cast<double>(static_cast<long double>(q.x) + length * X87Cos(rad));
+  const double y = static_cast<double>(static_cast<long double>(q.y) + length * X87Sin(rad));
+  WriteEntityFlags(kDimensionFlags);
+  WriteLine(q.x, q.y, x, y);
+}
+
+// r1 or r2: the mark's reach in drawing units.
+double ScaledReach(int kind, const DimensionSettings& settings, double scale) {
+  double reach = EndMarkReach(kind, settings.ArrowLength, settings.ArrowAngle);
+  if (kind >= 1) reach = static_cast<double>(static_cast<long double>(reach) * settings.MarkScale);
+  return static_cast<double>(static_cast<long double>(reach) * scale);
+}
+
+}  // namespace
+
+double EndMarkReach(int kind, double arrowLength, double arrowAngle) {
+  if (kind < 0 || kind >= kEndMarkCount) return 0;
+  if (kind == 0) {
+    return static_cast<double>(static_cast<long double>(arrowLength) *
+                               X87Cos(DegToRad(arrowAngle)));
+  }
+  if (kMarkReach[kind] < 0) return static_cast<double>(sqrtl(2.0L) * 1.25L);
+  return static_cast<double>(kMarkReach[kind]);
+}
+
+bool MarksReversed(const DimensionSettings& settings, double scale, const DimensionLayout& layout) {
+  const double r1 = ScaledReach(settings.StartMark, settings, scale);
+  const double r2 = ScaledReach(settings.EndMark, settings, scale);
+  const double length = MeasuredLength(layout);
+  return static_cast<long double>(r1) + r2 > length || layout.ValueSide != 0;
+}
+
+void WriteEndMarks(const DimensionSettings& settings, double scale, const DimensionLayout& layout) {
+  const bool reversed = MarksReversed(settings, scale, layout);
+  const long double turn = reversed ? 180.0L : 0.0L;
+  struct End {
+    DimPoint q, o;
+    int kind;
+    int side;
+  };
+  const End ends[2] = {{layout.LineStart, layout.LineEnd, settings.StartMark, 1},
+                       {layout.LineEnd, layout.LineStart, settings.EndMark, 2}};
+  for (const End& end : ends) {
+    const double dx = static_cast<double>(static_cast<long double>(end.q.x) - end.o.x);
+    const double dy = static_cast<double>(static_cast<long double>(end.q.y) - end.o.y);
+    // Outward along the line at Q, or inward when the marks are reversed.
+    double beta = static_cast<double>(VectorAngleDeg(dx, dy) + turn);
+    if (beta >= 360) beta = static_cast<double>(static_cast<long double>(beta) - 360.0L);
+    const long double outward = static_cast<long double>(beta) + 180.0L;
+
+    if (reversed) {
+      if (layout.ValueSide == end.side) {
+        // The leader: the line prolonged to the value's box.
+        WriteRay(end.q, layout.LeaderLength, outward);
+      } else if (static_cast<long double>(settings.ReverseOvershoot) > kTol10) {
+        WriteRay(end.q, settings.ReverseOvershoot, outward);
+      }
+    }
+
+    if (end.kind >= 1) {
+      // The point marker's scale is the factor itself; Jw_cad sizes the marker.
+      WriteEntityFlags(kDimensionFlags);
+      WritePoint(end.kind, end.q.x, end.q.y, settings.MarkScale, beta);
+    } else {
+      const double stroke =
+          static_cast<double>(static_cast<long double>(settings.ArrowLength) * scale);
+      WriteRay(end.q, stroke, outward + settings.ArrowAngle);
+      WriteRay(end.q, stroke, outward - settings.ArrowAngle);
+    }
+  }
+}
+
+}  // namespace sorea

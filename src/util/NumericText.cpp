@@ -95,12 +95,13 @@ void StripTrailingZeros(Decimal& d) {
 // The magnitude of a finite, non-zero double rounded to 15 significant digits, halves away
 // from zero, judged on the exact binary value.
 Decimal SignificantDigits15(double magnitude) {
-  // 41 correctly rounded digits decide the 15th digit except when the tail shows as exactly
-  // 5000...: then the exact expansion (at most 767 significant digits) decides.
+  // Seventeen correctly rounded digits decide the fifteenth digit, unless the sixteenth and
+  // seventeenth show as exactly "50": the exact value may then lie a hair below the half, and
+  // the exact expansion (at most 767 significant digits) decides.
   char buf[1000];
-  auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 40);
+  auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 16);
   Decimal d = ParseScientific(buf, res.ptr);
-  bool ambiguous = d.digits[15] == '5' && d.digits.find_first_not_of('0', 16) == std::string::npos;
+  bool ambiguous = d.digits[15] == '5' && d.digits[16] == '0';
   if (ambiguous) {
     res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 800);
     d = ParseScientific(buf, res.ptr);

@@ -184,6 +184,11 @@ TEST(FormatGeneralTest, FifteenDigitsShortestForm) {
       {1234567890123455.0, "1.23456789012346E15"},
       {-1234567890123445.0, "-1.23456789012345E15"},
       {2251799813685248.5, "2.25179981368525E15"},
+      // Seventeen digits show an exact half; the binary value lies below or above it.
+      {645.8602705918745, "645.860270591874"},
+      {728.3036662084495, "728.303666208449"},
+      {85.18802414881155, "85.1880241488116"},
+      {960.4401137839485, "960.440113783949"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FormatGeneral(c.value), c.expected) << "value " << c.value;

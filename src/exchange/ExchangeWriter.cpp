@@ -1,0 +1,241 @@
+// The records we hand back to Jw_cad: collected in the output list while the dimension job
+// runs, written to JWC_TEMP.TXT once when the dialog closes.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "exchange/JwwGaibu.h"
+#include "util/Files.h"
+#include "util/MyFunc.h"
+#include "util/X87.h"
+
+namespace sorea {
+
+namespace {
+
+constexpr std::size_t kMaxLineBytes = 255;
+
+void Append(std::string_view text, bool head) {
+  try {
+    std::vector<OutputLine>& out = Store.Output;
+    // Grow in steps of a thousand entries rather than one by one.
+    if (out.size() == out.capacity()) out.reserve(out.size() + 1000);
+    out.push_back(OutputLine{std::string(CutWholeChars(text, kMaxLineBytes)), head});
+  } catch (...) {
+    // Out of memory: the record is lost, the list stays as it was.
+  }
+}
+
+std::string Hex(int value) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  auto v = static_cast<std::uint32_t>(value);
+  char buffer[8];
+  int n = 0;
+  do {
+    buffer[n++] = kDigits[v & 15u];
+    v >>= 4;
+  } while (v != 0);
+  std::string text;
+  while (n > 0) text.push_back(buffer[--n]);
+  return text;
+}
+
+// Writes keyword + value when the record is due or the value changed.
+void ChangeSuppressed(const char* keyword, int value, bool& due, int& current, bool hex) {
+  if (!due && value == current) return;
+  Append(std::string(keyword) + (hex ? Hex(value) : std::to_string(value)), false);
+  current = value;
+  due = false;
+}
+
+bool Degenerate(double x1, double y1, double x2, double y2) {
+  return std::fabs(static_cast<long double>(x2) - x1) < kTol8 &&
+         std::fabs(static_cast<long double>(y2) - y1) < kTol8;
+}
+
+bool ZeroDirection(double dx, double dy) {
+  return std::fabs(static_cast<long double>(dx)) <= kTol8 &&
+         std::fabs(static_cast<long double>(dy)) <= kTol8;
+}
+
+std::string Reals(std::initializer_list<double> values) {
+  std::string text;
+  for (double v : values) {
+    if (!text.empty()) text.push_back(' ');
+    text += FormatGeneral(v);
+  }
+  return text;
+}
+
+// Only a plain file is ever deleted: a path naming a device or anything else stays.
+bool IsRegularFile(const std::string& path) {
+  std::error_code error;
+  const std::u8string utf8(path.begin(), path.end());
+  return std::filesystem::is_regular_file(std::filesystem::path(utf8), error);
+}
+
+}  // namespace
+
+void AppendOutputLine(std::string_view text) {
+  Append(text, false);
+}
+
+void WriteLayerGroup(int group) {
+  ElementStore& s = Store;
+  const bool wrote = s.LayerGroupDue || group != s.CurrentLayerGroup;
+  ChangeSuppressed("lg", group, s.LayerGroupDue, s.CurrentLayerGroup, true);
+  if (wrote) s.LayerDue = true;
+}
+
+void WriteLayer(int layer) {
+  ChangeSuppressed("ly", layer, Store.LayerDue, Store.CurrentLayer, true);
+}
+
+void WriteLineColor(int color) {
+  ChangeSuppressed("lc", color, Store.LineColorDue, Store.CurrentLineColor, false);
+}
+
+void WritePointColor(int color) {
+  ChangeSuppressed("pn", color, Store.PointColorDue, Store.CurrentPointColor, false);
+}
+
+void WriteLineType(int type) {
+  ChangeSuppressed("lt", type, Store.LineTypeDue, Store.CurrentLineType, false);
+}
+
+void WriteLineWidth(int width) {
+  ElementStore& s = Store;
+  // Jw_cad sent no line width at all: leave the width to it.
+  if (!s.LineWidthSeen) return;
+  if (width == -1) width = s.InitialLineWidth;
+  if (width < 0 || width > 30000) width = 0;
+  ChangeSuppressed("lw", width, s.LineWidthDue, s.CurrentLineWidth, false);
+}
+
+void WriteTextType(int type, int color, double width, double height, double spacing) {
+  ElementStore& s = Store;
+  if (type < 0 || type > 10) {
+    type = s.InitialTextType;
+    if (type == 0) {
+      width = s.InitialFreeSize.Width;
+      height = s.InitialFreeSize.Height;
+      spacing = s.InitialFreeSize.Spacing;
+      color = s.InitialFreeSize.Color;
+    }
+  }
+  const FreeTextSize& cur = s.CurrentFreeSize;
+  const bool sizeChanged = type == 0 && (width != cur.Width || height != cur.Height ||
+                                         spacing != cur.Spacing || color != cur.Color);
+  if (!s.TextTypeDue && type == s.CurrentTextType && !sizeChanged) return;
+  if (type != 0) {
+    Append("cn" + std::to_string(type), false);
+  } else {
+    Append("cn0 " + Reals({width, height, spacing, static_cast<double>(color)}), false);
+    s.CurrentFreeSize = FreeTextSize{width, height, spacing, color};
+  }
+  s.CurrentTextType = type;
+  s.TextTypeDue = false;
+}
+
+void WriteTextAttribute(int attribute) {
+  if (attribute < 0 || attribute > 8) attribute = 0;
+  ChangeSuppressed("cc", attribute, Store.TextAttributeDue, Store.CurrentTextAttribute, false);
+}
+
+void WriteFontName(std::string_view name) {
+  ElementStore& s = Store;
+  try {
+    std::string chosen(name.empty() || name == "<>" ? std::string_view(s.InitialFontName) : name);
+    if (!s.FontDue && chosen == s.CurrentFontName) return;
+    Append("cn\"$" + chosen, false);
+    s.CurrentFontName = std::move(chosen);
+    s.FontDue = false;
+  } catch (...) {
+  }
+}
+
+void WriteEntityFlags(int flags) {
+  if (flags & 1) Append("z1", false);
+  if (flags & 2) Append("z2", false);
+  if (flags & 4) Append("z3", false);
+  if ((flags & 8) && !(flags & 16)) Append("z4", false);
+  if (flags & 16) Append("z5", false);
+}
+
+void WriteLine(double x1, double y1, double x2, double y2) {
+  if (Degenerate(x1, y1, x2, y2)) return;
+  Append(Reals({x1, y1, x2, y2}), false);
+}
+
+void WritePoint(int code, double x, double y, double scale, double angle) {
+  if (code < -7 || code > 11) code = -3;
+  if (std::fabs(static_cast<long double>(scale)) <= kTol8) scale = 1;
+  Append("pt " + Reals({x, y, scale, angle}) + " " + std::to_string(code), false);
+}
+
+void WriteText(int kind, std::string_view text, double x, double y, double dx, double dy) {
+  if (ZeroDirection(dx, dy)) return;
+  if (RemoveSpaces(text).empty()) return;
+  const char* keyword =
+      kind >= 0 && kind <= 9 ? kTextKeywords[static_cast<std::size_t>(kind)] : "ch";
+  Append(std::string(keyword) + " " + Reals({x, y, dx, dy}) + " \"", true);
+  Append(text, false);
+}
+
+void WriteDimension(std::string_view text, double x1, double y1, double x2, double y2, double x,
+                    double y, double dx, double dy) {
+  if (Degenerate(x1, y1, x2, y2) || ZeroDirection(dx, dy)) return;
+  std::string value;
+  if (RemoveSpaces(text).empty()) {
+    const double length = Distance(x1, y1, x2, y2);
+    const double rounded =
+        static_cast<double>(std::trunc(static_cast<long double>(length) / kTol8 + 0.5L) * kTol8);
+    value = FormatGeneral(rounded);
+  } else {
+    value.assign(text);
+  }
+  Append("msg", false);
+  Append(Reals({x1, y1, x2, y2}), false);
+  Append("cs " + Reals({x, y, dx, dy}) + " \"", true);
+  Append(value, false);
+}
+
+bool WriteExchangeFile(const std::string& path) {
+  std::FILE* file = nullptr;
+  try {
+    std::string content;
+    const std::vector<OutputLine>& out = Store.Output;
+    if (out.empty()) {
+      content = "hq\r\n";
+    } else {
+      for (std::size_t i = 0; i < out.size(); ++i) {
+        content += out[i].Text;
+        if (out[i].Head) {
+          // A record head and its text stand on one line; a head at the very end stays open.
+          if (i + 1 == out.size()) break;
+          content += out[++i].Text;
+        }
+        content += "\r\n";
+      }
+    }
+    file = OpenFile(path, "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    const bool closed = std::fclose(file) == 0;
+    file = nullptr;
+    if (written && closed) return true;
+  } catch (...) {
+    // Only building the text can fail this way, before anything was opened: leave whatever
+    // is at the path alone.
+    return false;
+  }
+  // We created or truncated the file ourselves: a half-written exchange file must not reach
+  // Jw_cad.
+  if (IsRegularFile(path)) RemoveFile(path);
+  return false;
+}
+
+}  // namespace sorea

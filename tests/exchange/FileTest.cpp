@@ -1,0 +1,386 @@
+// Reading and writing JWC_TEMP.TXT as files: line ends, odd bytes, failures, the round trip
+// through our own writer and the files real Jw_cad installations wrote.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "exchange/JwwGaibu.h"
+#include "util/MyFunc.h"
+
+namespace sorea {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ExchangeFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("sorea-exchange-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  std::string Put(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+    return Path(name);
+  }
+
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ExchangeFile, LineEndsAndEndOfFile) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<double> x1;  // X1 of every line element read
+  };
+  const std::vector<Case> cases = {
+      {"CR LF", "1 0 0 0\r\n2 0 0 0\r\n", {1, 2}},
+      {"LF", "1 0 0 0\n2 0 0 0\n", {1, 2}},
+      {"no final line end", "1 0 0 0\r\n2 0 0 0", {1, 2}},
+      {"lone CR is no line end", "1 0 0 0\r2 0 0 0\r\n", {}},
+      {"CR inside a number is dropped", "1\r5 0 0 0\r\n", {15}},
+      {"Ctrl-Z ends the file", "1 0 0 0\r\n2 0\x1a 0 0\r\n3 0 0 0\r\n", {1}},
+      {"Ctrl-Z at the start",
+       "\x1a"
+       "1 0 0 0\r\n",
+       {}},
+      {"blank lines", "\r\n\n \t \r\n1 0 0 0\r\n\r\n", {1}},
+      {"NUL and control bytes",
+       std::string("1\0 0 0 0\r\n\x01\x02\x03\r\n2 0 0\x7f 0\r\n", 27),
+       {1, 2}},
+      {"empty file", "", {}},
+  };
+  for (const Case& c : cases) {
+    InitElementStore();
+    ASSERT_TRUE(ReadExchangeFile(Put("in.txt", c.bytes))) << c.name;
+    std::vector<double> x1;
+    for (const LineElement& l : Store.Lines) x1.push_back(l.X1);
+    EXPECT_EQ(x1, c.x1) << c.name;
+  }
+}
+
+TEST_F(ExchangeFile, MissingOrUnreadableFilesLeaveTheStoreAlone) {
+  Put("plain", "hk 5\r\n");
+  // Running as root, a chmod 000 file can still be read; these paths fail for everyone.
+  const std::vector<std::string> paths = {Path("missing.txt"), dir_.string(),
+                                          Path("plain") + "/JWC_TEMP.TXT", ""};
+  for (const std::string& path : paths) {
+    InitElementStore();
+    EXPECT_FALSE(ReadExchangeFile(path)) << path;
+    EXPECT_EQ(Store.AxisAngle, 0) << path;
+    EXPECT_EQ(Store.PickedPointCount, 0) << path;
+  }
+}
+
+TEST_F(ExchangeFile, ReadFailurePartWayReturnsFalse) {
+  // The file exists and opens, but reading it fails at once (EIO), even for root.
+  InitElementStore();
+  EXPECT_FALSE(ReadExchangeFile("/proc/self/mem"));
+  EXPECT_TRUE(Store.ElementOrder.empty());
+}
+
+TEST_F(ExchangeFile, LongLinesAndBlockBoundaries) {
+  // A 10 MB line: a text record whose text is cut, and a line of numbers that is no record.
+  std::string text(10 * 1024 * 1024, 'x');
+  text[254] = '\x82';  // a double-byte character across the 255-byte cut
+  std::string bytes = "ch 1 2 1 0 \"" + text + "\r\n" + "1 0 0 0\r\n";
+  std::string numbers;
+  while (numbers.size() < 10 * 1024 * 1024) numbers += "12345 ";
+  bytes += numbers + "\r\n2 0 0 0\r\n";
+  // Lines straddling the 1 MiB read blocks.
+  for (int i = 0; i < 40000; ++i) bytes += std::to_string(i + 3) + " 0.25 -7 8e1\r\n";
+  InitElementStore();
+  ASSERT_TRUE(ReadExchangeFile(Put("long.txt", bytes)));
+  ASSERT_EQ(Store.Texts.size(), 1u);
+  EXPECT_EQ(Store.Texts[0].Text, std::string(254, 'x'));
+  ASSERT_EQ(Store.Lines.size(), 40002u);
+  for (std::size_t i = 0; i < Store.Lines.size(); ++i) {
+    const LineElement& l = Store.Lines[i];
+    ASSERT_EQ(l.X1, static_cast<double>(i + 1)) << i;
+    if (i >= 2) {
+      ASSERT_EQ(l.Y1, 0.25) << i;
+      ASSERT_EQ(l.X2, -7) << i;
+      ASSERT_EQ(l.Y2, 80) << i;
+    }
+  }
+}
+
+TEST_F(ExchangeFile, WritesRecordsWithCrLfAndJoinsOnlyHeads) {
+  struct Case {
+    const char* name;
+    std::function<void()> calls;
+    std::string bytes;
+  };
+  const std::vector<Case> cases = {
+      {"empty list", [] {}, "hq\r\n"},
+      {"text record on one line",
+       [] {
+         WriteLine(0, 0, 1, 1);
+         WriteText(0, " a b", 1, 2, 1, 0);
+         WriteLine(1, 1, 2, 2);
+       },
+       "0 0 1 1\r\nch 1 2 1 0 \" a b\r\n1 1 2 2\r\n"},
+      {"font name ending in a quote",
+       [] {
+         WriteFontName("<Inch\"");
+         WriteLine(0, 0, 1, 1);
+       },
+       "cn\"$<Inch\"\r\n0 0 1 1\r\n"},
+      {"value text ending in a quote",
+       [] {
+         WriteDimension("12\"", 0, 0, 0, 1, 0, 0, 1, 0);
+         WriteLine(0, 0, 1, 1);
+       },
+       "msg\r\n0 0 0 1\r\ncs 0 0 1 0 \"12\"\r\n0 0 1 1\r\n"},
+      {"plain entry ending in a quote",
+       [] {
+         AppendOutputLine("x\"");
+         AppendOutputLine("y");
+       },
+       "x\"\r\ny\r\n"},
+      {"head as last entry",
+       [] {
+         WriteText(0, "a", 1, 2, 1, 0);
+         Store.Output.pop_back();
+       },
+       "ch 1 2 1 0 \""},
+  };
+  for (const Case& c : cases) {
+    InitElementStore();
+    ResetWriterState();
+    c.calls();
+    const std::size_t entries = Store.Output.size();
+    ASSERT_TRUE(WriteExchangeFile(Path("out.txt"))) << c.name;
+    EXPECT_EQ(Slurp(Path("out.txt")), c.bytes) << c.name;
+    EXPECT_EQ(Store.Output.size(), entries) << c.name;
+  }
+}
+
+TEST_F(ExchangeFile, WriteFailureLeavesNothingBehind) {
+  Put("plain", "keep me");
+  fs::create_directories(dir_ / "JWC_TEMP.TXT");
+  InitElementStore();
+  ResetWriterState();
+  WriteLine(0, 0, 1, 1);
+  for (const std::string& path : {Path("plain") + "/JWC_TEMP.TXT", Path("JWC_TEMP.TXT"),
+                                  Path("no/such/folder/JWC_TEMP.TXT")}) {
+    EXPECT_FALSE(WriteExchangeFile(path)) << path;
+  }
+  EXPECT_EQ(Slurp(Path("plain")), "keep me");
+  EXPECT_TRUE(fs::is_directory(dir_ / "JWC_TEMP.TXT"));
+  EXPECT_FALSE(fs::exists(dir_ / "no"));
+  EXPECT_EQ(Store.Output.size(), 1u);
+}
+
+TEST_F(ExchangeFile, PartlyWrittenFileIsDeleted) {
+  // In a child process whose file size limit is 16 bytes, the file opens but the write
+  // fails part-way; the half-written file must be gone afterwards.
+  const std::string path = Path("JWC_TEMP.TXT");
+  Put("JWC_TEMP.TXT", "old contents that are longer than the limit");
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {
+      16, 16
+    };
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    InitElementStore();
+    ResetWriterState();
+    for (int i = 0; i < 100; ++i) WriteLine(0, 0, i + 1, 1);
+    const bool ok = WriteExchangeFile(path);
+    ::_exit(ok ? 1 : fs::exists(path) ? 2 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 2: partial file left";
+  EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(ExchangeFile, RoundTripThroughWriterAndReader) {
+  const std::string japanese = "\x90\x9e\x96\x40 \x82\xa0\x81\x40x";  // 寸法 あ　x
+  InitElementStore();
+  ParseExchangeLine("lw2");  // the input had a width, so the writer writes one
+  ParseExchangeLine("cn\"$<Input font>");
+  ResetWriterState();
+  WriteLayerGroup(10);
+  WriteLayer(3);
+  WriteLineColor(5);
+  WritePointColor(6);
+  WriteLineType(2);
+  WriteLineWidth(4);
+  WriteFontName("<\x82l\x82r \x96\xbe\x92\xa9>");
+  WriteEntityFlags(4);
+  WriteLine(0.1, -2.5, 1.0 / 3.0, 1e-5);
+  WriteEntityFlags(4);
+  WritePoint(7, 12.5, -3, 0.5, 30);
+  WriteTextType(0, 3, 2.5, 2.5, 0.5);
+  WriteTextAttribute(2);
+  WriteEntityFlags(4);
+  WriteText(6, japanese, 100, 200, 0.8660254037844386, 0.5);
+  WriteTextType(3, 0, 0, 0, 0);
+  WriteDimension("", 0, 0, 0, 1234.5, -10, 600, 0, 1);
+  WriteEntityFlags(1);
+  WriteLine(5, 5, 6, 6);
+  ASSERT_TRUE(WriteExchangeFile(Path("JWC_TEMP.TXT")));
+
+  InitElementStore();
+  ASSERT_TRUE(ReadExchangeFile(Path("JWC_TEMP.TXT")));
+  EXPECT_EQ(Store.InitialLayerGroup, 10);
+  EXPECT_EQ(Store.InitialLayer, 3);
+  EXPECT_EQ(Store.InitialLineColor, 5);
+  EXPECT_EQ(Store.InitialLineType, 2);
+  EXPECT_EQ(Store.InitialLineWidth, 4);
+  EXPECT_EQ(Store.InitialFontName, "<\x82l\x82r \x96\xbe\x92\xa9>");
+  std::vector<int> kinds;
+  for (const ElementRef& r : Store.ElementOrder) kinds.push_back(r.Kind);
+  ASSERT_EQ(kinds, (std::vector<int>{kLine, kCodedPoint, kText, kDimension, kLine}));
+
+  const LineElement& line = Store.Lines[0];
+  EXPECT_EQ(line.X1, 0.1);
+  EXPECT_EQ(line.Y1, -2.5);
+  EXPECT_NEAR(line.X2, 1.0 / 3.0, 1e-15);
+  EXPECT_EQ(line.Y2, 1e-5);
+  EXPECT_EQ(line.Header.Flags, 4);
+  EXPECT_EQ(line.Header.LayerGroup, 10);
+  EXPECT_EQ(line.Header.Layer, 3);
+  EXPECT_EQ(line.Header.Color, 5);
+  EXPECT_EQ(line.Header.LineType, 2);
+  EXPECT_EQ(line.Header.LineWidth, 4);
+
+  const CodedPointElement& point = Store.CodedPoints[0];
+  EXPECT_EQ(point.X, 12.5);
+  EXPECT_EQ(point.Y, -3);
+  EXPECT_EQ(point.Scale, 0.5);
+  EXPECT_EQ(point.Angle, 30);
+  EXPECT_EQ(point.Code, 7);
+  EXPECT_EQ(point.Header.Color, 6);
+  EXPECT_EQ(point.Header.Flags, 4);
+
+  const TextElement& text = Store.Texts[0];
+  EXPECT_EQ(text.Kind, 6);
+  EXPECT_EQ(text.Text, japanese);
+  EXPECT_EQ(text.TextType, 0);
+  EXPECT_EQ(text.Width, 2.5);
+  EXPECT_EQ(text.Spacing, 0.5);
+  EXPECT_EQ(text.Header.Color, 3);
+  EXPECT_EQ(text.Attribute, 2);
+  EXPECT_EQ(text.X, 100);
+  EXPECT_NEAR(text.Dx, 0.8660254037844386, 1e-15);
+  EXPECT_EQ(text.Dy, 0.5);
+  EXPECT_EQ(text.FontName, "<\x82l\x82r \x96\xbe\x92\xa9>");
+  EXPECT_EQ(text.Header.Flags, 4);
+
+  const DimensionElement& dim = Store.Dimensions[0];
+  EXPECT_EQ(dim.Line.Y2, 1234.5);
+  EXPECT_EQ(dim.Text.Text, "1234.5");
+  EXPECT_EQ(dim.Text.Kind, 2);
+  EXPECT_EQ(dim.Text.X, -10);
+  EXPECT_EQ(dim.Text.TextType, 3);
+  EXPECT_EQ(dim.Header.Flags, 0);
+
+  EXPECT_EQ(Store.Lines[1].Header.Flags, 1);
+  EXPECT_EQ(Store.Lines[1].X2, 6);
+}
+
+// ---- Files written by Jw_cad ------------------------------------------------------------
+
+std::vector<fs::path> RealSamples() {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(fs::path(SOREA_SHARED_DIR) / "samples/real")) {
+    if (entry.path().filename() != "PROVENANCE.txt") files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+TEST(ExchangeRealFiles, EveryFileReads) {
+  std::vector<fs::path> files = RealSamples();
+  ASSERT_GE(files.size(), 25u);
+  for (const fs::path& file : files) {
+    InitElementStore();
+    EXPECT_TRUE(ReadExchangeFile(file.string())) << file;
+    EXPECT_FALSE(Store.InitialFontName.empty()) << file;
+    EXPECT_GT(Store.LayerGroupScale[0], 0) << file;
+  }
+}
+
+TEST(ExchangeRealFiles, PickedPointsAndTextTypes) {
+  InitElementStore();
+  ASSERT_TRUE(
+      ReadExchangeFile(std::string(SOREA_SHARED_DIR) +
+                       "/samples/real/FUJI-CORPORATION-GROUP__parcel_allocation__jwc_temp2__"
+                       "705e7fba.txt"));
+  EXPECT_EQ(Store.LayerGroupScale[0], 500);
+  EXPECT_EQ(Store.LayerGroupScale[15], 250);
+  EXPECT_EQ(Store.PickedPointCount, 7);
+  EXPECT_EQ(Store.PickedPoints[3].X, 8234.02932467943);
+  EXPECT_EQ(Store.PickedPoints[3].Y, -12529.4615434792);
+  EXPECT_EQ(Store.PickedPoints[3].Kind, 1);
+  EXPECT_EQ(Store.PickedPoints[4].X, 17488.029324678);
+  EXPECT_EQ(Store.PickedPoints[4].Kind, 0);
+  EXPECT_FALSE(Store.PickedPoints[1].Set);
+  EXPECT_EQ(Store.TextTypeTable[2].Width, 2.5);
+  EXPECT_EQ(Store.TextTypeTable[10].Height, 3);
+  EXPECT_EQ(Store.TextTypeTable[3].Spacing, 0.5);
+  EXPECT_EQ(Store.TextTypeTable[5].Color, 3);
+  EXPECT_EQ(Store.InitialTextType, 10);
+  EXPECT_EQ(Store.InitialLineColor, 2);
+  EXPECT_EQ(Store.InitialFontName,
+            "<\x82l\x82r \x83S\x83V\x83"
+            "b\x83N>");
+  EXPECT_TRUE(Store.ElementOrder.empty());
+}
+
+TEST(ExchangeRealFiles, FloorPlanDump) {
+  InitElementStore();
+  ASSERT_TRUE(ReadExchangeFile(
+      std::string(SOREA_SHARED_DIR) +
+      "/samples/real/Scarab-11__s-claude-2__tenkaizu__kenshou__jwc_dump_plan.txt"));
+  EXPECT_EQ(Store.LayerGroupScale[0], 100);
+  EXPECT_EQ(Store.TextTypeTable[10].Width, 12);
+  EXPECT_EQ(Store.TextTypeTable[1].Color, 6);
+  EXPECT_EQ(Store.HnValues[0], -15225.3814698562);
+  EXPECT_EQ(Store.HnValues[3], 11878.1613487645);
+  EXPECT_EQ(Store.InitialLayer, 14);  // "lye"
+  EXPECT_EQ(Store.InitialLineColor, 4);
+  EXPECT_EQ(Store.InitialLineType, 5);
+  EXPECT_EQ(Store.InitialTextType, 3);
+  EXPECT_EQ(Store.PickedPointCount, 0);
+  // Counts taken from the file with grep, independently of the reader.
+  EXPECT_EQ(Store.Lines.size(), 780u);
+  EXPECT_EQ(Store.Circles.size(), 8u);
+  EXPECT_EQ(Store.Arcs.size(), 11u);
+  EXPECT_EQ(Store.Texts.size(), 78u);
+  EXPECT_EQ(Store.Points.size(), 61u);
+  EXPECT_EQ(Store.Dimensions.size(), 0u);
+  EXPECT_EQ(Store.ElementOrder.size(), Store.Lines.size() + Store.Circles.size() +
+                                           Store.Arcs.size() + Store.Texts.size() +
+                                           Store.Points.size() + Store.CodedPoints.size());
+}
+
+}  // namespace
+}  // namespace sorea

@@ -1,0 +1,244 @@
+// The record writers: formats, due flags and change suppression, and the output list.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "exchange/JwwGaibu.h"
+
+namespace sorea {
+namespace {
+
+// Reads input (what Jw_cad handed over), resets the writer and runs the calls.
+std::vector<std::string> Written(const std::vector<std::string>& input,
+                                 const std::function<void()>& calls) {
+  InitElementStore();
+  for (const std::string& line : input) ParseExchangeLine(line);
+  ResetWriterState();
+  calls();
+  std::vector<std::string> texts;
+  for (const OutputLine& line : Store.Output) texts.push_back(line.Text);
+  return texts;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(ExchangeWriter, AttributeRecordsAreDueOnceThenChangeSuppressed) {
+  struct Case {
+    const char* name;
+    Lines input;
+    std::function<void()> calls;
+    Lines expected;
+  };
+  const std::vector<Case> cases = {
+      {"layer twice", {}, [] { WriteLayer(3), WriteLayer(3); }, {"ly3"}},
+      {"layer group makes the layer due",
+       {},
+       [] { WriteLayer(3), WriteLayerGroup(2), WriteLayer(3), WriteLayer(3); },
+       {"ly3", "lg2", "ly3"}},
+      {"unchanged layer group does not",
+       {},
+       [] { WriteLayerGroup(2), WriteLayer(1), WriteLayerGroup(2), WriteLayer(1); },
+       {"lg2", "ly1"}},
+      {"hex digits",
+       {},
+       [] { WriteLayerGroup(10), WriteLayer(15), WriteLayerGroup(0); },
+       {"lgA", "lyF", "lg0"}},
+      {"colour due although current",
+       {},
+       [] { WriteLineColor(1), WriteLineColor(1), WriteLineColor(5), WriteLineColor(5); },
+       {"lc1", "lc5"}},
+      {"point colour and line type",
+       {},
+       [] { WritePointColor(1), WriteLineType(2), WriteLineType(2), WritePointColor(3); },
+       {"pn1", "lt2", "pn3"}},
+      {"negative colour", {}, [] { WriteLineColor(-12); }, {"lc-12"}},
+      {"attribute range",
+       {},
+       [] { WriteTextAttribute(9), WriteTextAttribute(0), WriteTextAttribute(4); },
+       {"cc0", "cc4"}},
+      {"no lw in input: never",
+       {},
+       [] { WriteLineWidth(3), WriteLineWidth(-1), WriteLineWidth(5); },
+       {}},
+      {"lw in input",
+       {"lw7"},
+       [] { WriteLineWidth(-1), WriteLineWidth(40000), WriteLineWidth(-5), WriteLineWidth(30000); },
+       {"lw7", "lw0", "lw30000"}},
+      {"flags",
+       {},
+       [] { WriteEntityFlags(24), WriteEntityFlags(5), WriteEntityFlags(8), WriteEntityFlags(0); },
+       {"z5", "z1", "z3", "z4"}},
+      {"all flags", {}, [] { WriteEntityFlags(31); }, {"z1", "z2", "z3", "z5"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Written(c.input, c.calls), c.expected) << c.name;
+}
+
+TEST(ExchangeWriter, TextTypeRecords) {
+  struct Case {
+    const char* name;
+    Lines input;
+    std::function<void()> calls;
+    Lines expected;
+  };
+  const std::vector<Case> cases = {
+      {"free size once",
+       {},
+       [] {
+         WriteTextType(0, 1, 2.5, 2.5, 0);
+         WriteTextType(0, 1, 2.5, 2.5, 0);
+       },
+       {"cn0 2.5 2.5 0 1"}},
+      {"spacing alone changes it",
+       {},
+       [] {
+         WriteTextType(0, 1, 2.5, 2.5, 0);
+         WriteTextType(0, 1, 2.5, 2.5, 0.25);
+         WriteTextType(0, 3, 2.5, 2.5, 0.25);
+       },
+       {"cn0 2.5 2.5 0 1", "cn0 2.5 2.5 0.25 1", "cn0 2.5 2.5 0.25 3"}},
+      {"numbered types ignore the size",
+       {},
+       [] {
+         WriteTextType(4, 1, 1, 1, 1);
+         WriteTextType(4, 9, 7, 7, 7);
+         WriteTextType(10, 0, 0, 0, 0);
+       },
+       {"cn4", "cn10"}},
+      {"out of range takes the input's type",
+       {"cn3"},
+       [] { WriteTextType(11, 1, 1, 1, 1); },
+       {"cn3"}},
+      {"out of range, input type 0 takes its free size",
+       {"cn0 3.5 3.5 0.5 2"},
+       [] { WriteTextType(-1, 9, 1, 1, 1); },
+       {"cn0 3.5 3.5 0.5 2"}},
+      {"input type out of range is written as it is",
+       {"cn12"},
+       [] { WriteTextType(42, 1, 1, 1, 1); },
+       {"cn12"}},
+      {"due although type 1 is current",
+       {},
+       [] {
+         WriteTextType(1, 1, 0, 0, 0);
+         WriteTextType(1, 1, 0, 0, 0);
+       },
+       {"cn1"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Written(c.input, c.calls), c.expected) << c.name;
+}
+
+TEST(ExchangeWriter, FontNames) {
+  struct Case {
+    const char* name;
+    Lines input;
+    std::function<void()> calls;
+    Lines expected;
+  };
+  const std::vector<Case> cases = {
+      {"input font for <>",
+       {"cn\"$<Mincho>"},
+       [] { WriteFontName("<>"), WriteFontName(""); },
+       {"cn\"$<Mincho>"}},
+      {"no input font", {}, [] { WriteFontName(""); }, {"cn\"$"}},
+      {"change and same",
+       {},
+       [] { WriteFontName("<A B>"), WriteFontName("<A B>"), WriteFontName("<C>"); },
+       {"cn\"$<A B>", "cn\"$<C>"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Written(c.input, c.calls), c.expected) << c.name;
+}
+
+TEST(ExchangeWriter, ElementRecords) {
+  struct Case {
+    const char* name;
+    std::function<void()> calls;
+    Lines expected;
+  };
+  const std::vector<Case> cases = {
+      {"degenerate line", [] { WriteLine(1, 2, 1, 2.000000001); }, {}},
+      {"short line", [] { WriteLine(1, 2, 1, 2.00001); }, {"1 2 1 2.00001"}},
+      {"number forms",
+       [] { WriteLine(0.0001, 0.00001, 1.0 / 3.0, -1e15); },
+       {"0.0001 1E-5 0.333333333333333 -1E15"}},
+      {"point code and scale", [] { WritePoint(20, 0, 0, 0, 0); }, {"pt 0 0 1 0 -3"}},
+      {"point kept", [] { WritePoint(-7, 1.5, -2, 0.5, 90); }, {"pt 1.5 -2 0.5 90 -7"}},
+      {"point code 12", [] { WritePoint(12, 0, 0, 1e-9, 0); }, {"pt 0 0 1 0 -3"}},
+      {"text", [] { WriteText(2, "  12 mm", 1, 2, 1, 0); }, {"cs 1 2 1 0 \"", "  12 mm"}},
+      {"text kind out of range", [] { WriteText(10, "a", 1, 2, 0, 1); }, {"ch 1 2 0 1 \"", "a"}},
+      {"blank texts",
+       [] {
+         WriteText(0, "   ", 1, 2, 1, 0);
+         WriteText(0, "\x81\x40\x81\x40", 1, 2, 1, 0);
+         WriteText(0, "", 1, 2, 1, 0);
+       },
+       {}},
+      {"zero direction", [] { WriteText(0, "a", 1, 2, 1e-9, -1e-9); }, {}},
+      {"dimension with its length",
+       [] { WriteDimension(" ", 0, 0, 3, 4, 1, 2, 1, 0); },
+       {"msg", "0 0 3 4", "cs 1 2 1 0 \"", "5"}},
+      {"dimension length rounded to 8 decimals",
+       [] { WriteDimension("", 0, 0, 1.0 / 3.0, 0, 0, 0, 1, 0); },
+       {"msg", "0 0 0.333333333333333 0", "cs 0 0 1 0 \"", "0.33333333"}},
+      {"dimension text as given",
+       [] { WriteDimension(" 1,000 ", 0, 0, 0, 1000, 5, 500, 0, 1); },
+       {"msg", "0 0 0 1000", "cs 5 500 0 1 \"", " 1,000 "}},
+      {"degenerate dimension",
+       [] {
+         WriteDimension("x", 0, 0, 0, 1e-9, 5, 500, 0, 1);
+         WriteDimension("x", 0, 0, 0, 1, 5, 500, 0, 0);
+       },
+       {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Written({}, c.calls), c.expected) << c.name;
+}
+
+TEST(ExchangeWriter, OutputLinesAreCutAtWholeCharacters) {
+  struct Case {
+    std::string text;
+    std::size_t kept;
+  };
+  const std::string dbc = "\x83\x41";
+  const std::vector<Case> cases = {
+      {std::string(255, 'a'), 255},          {std::string(300, 'a'), 255},
+      {std::string(253, 'a') + dbc, 255},    {std::string(254, 'a') + dbc, 254},
+      {std::string(254, 'a') + "\x82", 254},
+  };
+  for (const Case& c : cases) {
+    Lines out = Written({}, [&] { AppendOutputLine(c.text); });
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0], c.text.substr(0, c.kept)) << c.text.size();
+  }
+  // A text record's head and text are cut on their own.
+  std::string longText = std::string(253, 'b') + dbc + "tail";
+  Lines out = Written({}, [&] { WriteText(0, longText, 1, 1, 1, 0); });
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[1], longText.substr(0, 255));
+}
+
+TEST(ExchangeWriter, OnlyTextHeadsAreMarkedAsHeads) {
+  Written({}, [] {
+    WriteFontName("<Font\">");
+    WriteFontName("<Inch\"");
+    WriteText(0, "12\"", 0, 0, 1, 0);
+    WriteDimension("3\"", 0, 0, 1, 0, 0, 0, 1, 0);
+    AppendOutputLine("ends in a quote\"");
+  });
+  std::vector<bool> heads;
+  for (const OutputLine& line : Store.Output) heads.push_back(line.Head);
+  EXPECT_EQ(heads,
+            (std::vector<bool>{false, false, true, false, false, false, true, false, false}));
+}
+
+TEST(ExchangeWriter, GrowthKeepsOrder) {
+  Lines out = Written({}, [] {
+    for (int i = 1; i <= 2500; ++i) WriteLine(0, 0, i, 0);
+  });
+  ASSERT_EQ(out.size(), 2500u);
+  EXPECT_EQ(out[1000], "0 0 1001 0");
+  EXPECT_EQ(out[2499], "0 0 2500 0");
+}
+
+}  // namespace
+}  // namespace sorea

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cfloat>
+#include <cmath>
 
 static_assert(LDBL_MANT_DIG == 64, "long double must be the x87 80-bit format");
 
@@ -18,13 +19,24 @@ inline constexpr long double kTwoPi = 6.283185307179586477L;
 inline constexpr long double kTol10 = 1e-10L;
 inline constexpr long double kTol8 = 1e-8L;
 
+// FCOS and FSIN take arguments below 2^63 in magnitude only; a larger one is left as it
+// stands, so a wild angle in a damaged exchange file would come back as its own "cosine".
+// Such angles are first brought into one turn (NaN and infinity give NaN); every angle a
+// drawing really has goes to the instruction untouched.
+inline long double X87ReduceHuge(long double x) {
+  if (std::fabs(x) < 9223372036854775808.0L) return x;
+  return std::fmod(x, kTwoPi);
+}
+
 inline long double X87Cos(long double x) {
+  x = X87ReduceHuge(x);
   long double r;
   __asm__("fcos" : "=t"(r) : "0"(x));
   return r;
 }
 
 inline long double X87Sin(long double x) {
+  x = X87ReduceHuge(x);
   long double r;
   __asm__("fsin" : "=t"(r) : "0"(x));
   return r;
@@ -38,6 +50,8 @@ inline long double X87Atan2(long double y, long double x) {
 }
 
 // Degrees become radians as (degrees / 180) * pi, left to right, in extended precision.
-inline long double DegToRad(long double degrees) { return degrees / 180.0L * kPi; }
+inline long double DegToRad(long double degrees) {
+  return degrees / 180.0L * kPi;
+}
 
 }  // namespace sorea

@@ -218,3 +218,33 @@ TEST(MeasureTextLengthTest, TotalIsRoundedAfterEachStep) {
 
 }  // namespace
 }  // namespace sorea
+
+namespace sorea {
+namespace {
+
+TEST(X87Test, HugeAnglesStayWithinTheUnitCircle) {
+  for (long double a : {1e19L, -1e19L, 1e300L, 9.3e18L, 1e4000L}) {
+    long double c = X87Cos(a);
+    long double s = X87Sin(a);
+    EXPECT_LE(std::fabs(c), 1.0L) << static_cast<double>(a);
+    EXPECT_LE(std::fabs(s), 1.0L) << static_cast<double>(a);
+    EXPECT_NEAR(static_cast<double>(c * c + s * s), 1.0, 1e-15);
+  }
+  EXPECT_TRUE(std::isnan(X87Cos(INFINITY)));
+  EXPECT_TRUE(std::isnan(X87Sin(NAN)));
+  double x = 0, y = 0;
+  RotatePoint(1, 0, 0, 0, 1e300, x, y);
+  EXPECT_LE(std::fabs(x), 1.0);
+  EXPECT_LE(std::fabs(y), 1.0);
+}
+
+TEST(X87Test, ArcTangentQuadrants) {
+  EXPECT_EQ(static_cast<double>(X87Atan2(0.0L, -1.0L)), 3.141592653589793);
+  EXPECT_EQ(static_cast<double>(X87Atan2(-0.0L, -1.0L)), -3.141592653589793);
+  EXPECT_EQ(static_cast<double>(X87Atan2(1.0L, 0.0L)), 1.5707963267948966);
+  EXPECT_EQ(static_cast<double>(X87Atan2(-1.0L, 0.0L)), -1.5707963267948966);
+  EXPECT_EQ(static_cast<double>(X87Atan2(0.0L, 1.0L)), 0.0);
+}
+
+}  // namespace
+}  // namespace sorea

@@ -23,6 +23,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The bytes of a literal that holds NUL bytes, without its terminating NUL.
+template <std::size_t N>
+std::string WithNul(const char (&bytes)[N]) {
+  return std::string(bytes, N - 1);
+}
+
 class ExchangeFile : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -67,9 +73,7 @@ TEST_F(ExchangeFile, LineEndsAndEndOfFile) {
        "1 0 0 0\r\n",
        {}},
       {"blank lines", "\r\n\n \t \r\n1 0 0 0\r\n\r\n", {1}},
-      {"NUL and control bytes",
-       std::string("1\0 0 0 0\r\n\x01\x02\x03\r\n2 0 0\x7f 0\r\n", 27),
-       {1, 2}},
+      {"NUL and control bytes", WithNul("1\0 0 0 0\r\n\x01\x02\x03\r\n2 0 0\x7f 0\r\n"), {1, 2}},
       {"empty file", "", {}},
   };
   for (const Case& c : cases) {

@@ -100,18 +100,6 @@ TEST(RotatePointTest, TurnsAboutTheCentre) {
   }
 }
 
-TEST(RotatePointTest, RadiansAndDegreesAgree) {
-  for (double deg : {0.0, 30.0, 90.0, 135.0, 200.0, 359.5, -45.0}) {
-    double xd = 0, yd = 0, xr = 0, yr = 0;
-    RotatePointDeg(3, -2, 1, 1, deg, xd, yd);
-    RotatePoint(3, -2, 1, 1, static_cast<double>(deg / 180.0L * kPi), xr, yr);
-    EXPECT_EQ(xd, xr) << deg;
-    EXPECT_EQ(yd, yr) << deg;
-    // The turn keeps the distance from the centre.
-    EXPECT_NEAR(Distance(1, 1, xd, yd), Distance(1, 1, 3, -2), 1e-14) << deg;
-  }
-}
-
 struct IntersectCase {
   const char* name;
   double ax1, ay1, ax2, ay2, bx1, by1, bx2, by2;

@@ -19,14 +19,6 @@ const std::string kKanji = "\x93\xfa";      // 日
 const std::string kIdeoBlank = "\x81\x40";  // full-width blank
 const std::string kSo = "\x83\x5c";         // ソ: its second byte is the ASCII backslash
 
-TEST(IsLeadByteTest, RangesOfTheDoubleByteTest) {
-  for (int b = 0; b < 256; ++b) {
-    bool expected = (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD);
-    EXPECT_EQ(IsLeadByte(static_cast<unsigned char>(b)), expected) << b;
-    EXPECT_EQ(IsLeadByte(static_cast<char>(b)), expected) << b;
-  }
-}
-
 struct CutCase {
   std::string text;
   std::size_t maxBytes;

@@ -1,0 +1,614 @@
+// sorea-cli preview, run as a program: small exchange files go in, the SVG that comes out is
+// parsed and its shapes and coordinates are checked (the drawing's y is negated in SVG).
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <numbers>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "exchange/JwwGaibu.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Tag {
+  std::string Name;
+  std::map<std::string, std::string> Attrs;
+  std::string Content;  // text of a <text> element
+
+  std::string Class() const {
+    auto it = Attrs.find("class");
+    return it == Attrs.end() ? "" : it->second;
+  }
+  double Num(const std::string& name) const {
+    auto it = Attrs.find(name);
+    return it == Attrs.end() ? NAN : std::stod(it->second);
+  }
+  bool HasClass(const std::string& cls) const {
+    std::istringstream in(Class());
+    std::string word;
+    while (in >> word)
+      if (word == cls) return true;
+    return false;
+  }
+};
+
+std::vector<double> Numbers(const std::string& text) {
+  std::vector<double> out;
+  static const std::regex kNumber(R"([-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?)");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), kNumber);
+       it != std::sregex_iterator(); ++it)
+    out.push_back(std::stod(it->str()));
+  return out;
+}
+
+std::vector<Tag> ParseSvg(const std::string& svg) {
+  std::vector<Tag> tags;
+  static const std::regex kTag(R"(<([a-zA-Z]+)((?:\s+[\w:-]+="[^"]*")*)\s*(/?)>)");
+  static const std::regex kAttr(R"re(([\w:-]+)="([^"]*)")re");
+  for (auto it = std::sregex_iterator(svg.begin(), svg.end(), kTag); it != std::sregex_iterator();
+       ++it) {
+    Tag t;
+    t.Name = (*it)[1];
+    std::string attrs = (*it)[2];
+    for (auto a = std::sregex_iterator(attrs.begin(), attrs.end(), kAttr);
+         a != std::sregex_iterator(); ++a)
+      t.Attrs[(*a)[1]] = (*a)[2];
+    if (t.Name == "text") {
+      std::size_t start = static_cast<std::size_t>(it->position() + it->length());
+      std::size_t end = svg.find("</text>", start);
+      t.Content = svg.substr(start, end == std::string::npos ? 0 : end - start);
+    }
+    tags.push_back(std::move(t));
+  }
+  return tags;
+}
+
+std::vector<Tag> WithClass(const std::vector<Tag>& tags, const std::string& cls) {
+  std::vector<Tag> out;
+  for (const Tag& t : tags)
+    if (t.HasClass(cls)) out.push_back(t);
+  return out;
+}
+
+// The coordinates of a shape, in drawing coordinates (y back up).
+std::vector<std::pair<double, double>> PointsOf(const Tag& t) {
+  std::vector<std::pair<double, double>> pts;
+  if (t.Name == "line") {
+    pts = {{t.Num("x1"), -t.Num("y1")}, {t.Num("x2"), -t.Num("y2")}};
+  } else if (t.Name == "circle") {
+    pts = {{t.Num("cx"), -t.Num("cy")}};
+  } else if (t.Name == "polygon" || t.Name == "polyline") {
+    std::vector<double> v = Numbers(t.Attrs.at("points"));
+    for (std::size_t i = 0; i + 1 < v.size(); i += 2) pts.push_back({v[i], -v[i + 1]});
+  }
+  return pts;
+}
+
+struct RunResult {
+  int Code = -1;
+  std::string Out, Err;
+};
+
+class PreviewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int counter = 0;
+    dir_ = fs::temp_directory_path() /
+           ("sorea-preview-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  // Writes lines (cp932 bytes) with CR LF, as Jw_cad does.
+  std::string Write(const std::string& name, const std::vector<std::string>& lines) {
+    std::string path = (dir_ / name).string();
+    std::ofstream f(path, std::ios::binary);
+    for (const std::string& l : lines) f << l << "\r\n";
+    return path;
+  }
+
+  static std::string Quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+  }
+
+  RunResult Run(const std::vector<std::string>& args, const std::string& env = "") {
+    std::string errPath = (dir_ / "stderr.txt").string();
+    std::string cmd = env.empty() ? "" : "/usr/bin/env " + env + " ";
+    cmd += Quote(SOREA_CLI_PATH) + " preview";
+    for (const std::string& a : args) {
+      cmd += ' ';
+      cmd += Quote(a);
+    }
+    cmd += " 2>";
+    cmd += Quote(errPath);
+    RunResult r;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.Out.append(buf, n);
+    int status = ::pclose(p);
+    r.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream e(errPath, std::ios::binary);
+    r.Err.assign(std::istreambuf_iterator<char>(e), {});
+    return r;
+  }
+
+  std::vector<Tag> Draw(const std::vector<std::string>& lines) {
+    RunResult r = Run({Write("in.txt", lines)});
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_NE(r.Out.find("</svg>"), std::string::npos);
+    return ParseSvg(r.Out);
+  }
+
+  fs::path dir_;
+};
+
+constexpr double kTol = 1e-6;
+
+void ExpectPoints(const std::vector<std::pair<double, double>>& got,
+                  const std::vector<std::pair<double, double>>& want, const std::string& what) {
+  ASSERT_EQ(got.size(), want.size()) << what;
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    EXPECT_NEAR(got[i].first, want[i].first, kTol) << what << " point " << i;
+    EXPECT_NEAR(got[i].second, want[i].second, kTol) << what << " point " << i;
+  }
+}
+
+struct KindCase {
+  const char* name;
+  std::vector<std::string> lines;
+  const char* cls;
+  const char* tag;
+  std::vector<std::pair<double, double>> points;  // all points, or first and last with endsOnly
+  bool endsOnly = false;
+};
+
+TEST_F(PreviewTest, DrawsEveryElementKindAtItsCoordinates) {
+  const std::vector<KindCase> cases = {
+      {"bare line", {"0 0 100 50"}, "line", "line", {{0, 0}, {100, 50}}},
+      {"circle", {"ci 10 20 5"}, "circle", "circle", {{10, 20}}},
+      {"quarter arc", {"ci 0 0 10 0 90 1 0"}, "arc", "polyline", {{10, 0}, {0, 10}}, true},
+      // Jw_cad's arc angles are counted from the tilt: 285 + 75 = 360, 15 + 75 = 90.
+      {"tilted arc", {"ci 0 0 10 285 15 1 75"}, "arc", "polyline", {{10, 0}, {0, 10}}, true},
+      {"flat arc", {"ci 0 0 10 0 90 0.5 0"}, "arc", "polyline", {{10, 0}, {0, 5}}, true},
+      {"arc across 0", {"ci 0 0 10 270 90 1 0"}, "arc", "polyline", {{0, -10}, {0, 10}}, true},
+      {"point", {"pt 3 4"}, "point", "circle", {{3, 4}}},
+      {"dimension line",
+       {"msg", "0 0 0 100", "cs 5 50 0 10 \"100"},
+       "dimension-line",
+       "line",
+       {{0, 0}, {0, 100}}},
+      {"block", {"BL 5 6 \"door"}, "block", "polygon", {{7, 6}, {5, 8}, {3, 6}, {5, 4}}},
+      {"two-point solid", {"sl 0 0 10 10"}, "kind-9", "line", {{0, 0}, {10, 10}}},
+      {"three-point solid",
+       {"sl 0 0 10 0 10 10"},
+       "kind-10",
+       "polygon",
+       {{0, 0}, {10, 0}, {10, 10}}},
+      {"four-point solid",
+       {"sl 0 0 10 0 10 10 0 10"},
+       "kind-11",
+       "polygon",
+       {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
+      {"reduced four-point solid", {"sl 0 0 0 0 0 0 5 5"}, "kind-9", "line", {{0, 0}, {5, 5}}},
+      {"sector solid", {"sc 0 0 10 0 90 1 0 0"}, "kind-12", "polygon", {{10, 0}, {0, 0}}, true},
+      {"segment solid", {"se 0 0 10 0 90 1 0 0"}, "kind-13", "polygon", {{10, 0}, {0, 10}}, true},
+      {"so solid", {"so 0 0 4 0 4 4 0 4"}, "kind-14", "polygon", {{0, 0}, {4, 0}, {4, 4}, {0, 4}}},
+      {"sg solid", {"sg 1 1 4 1 4 4 1 4"}, "kind-15", "polygon", {{1, 1}, {4, 1}, {4, 4}, {1, 4}}},
+  };
+  for (const KindCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Tag> shapes = WithClass(Draw(c.lines), c.cls);
+    ASSERT_EQ(shapes.size(), 1u);
+    EXPECT_EQ(shapes[0].Name, c.tag);
+    auto got = PointsOf(shapes[0]);
+    if (c.endsOnly && got.size() >= 2) got = {got.front(), got.back()};
+    ExpectPoints(got, c.points, c.name);
+  }
+}
+
+TEST_F(PreviewTest, CircleAndPointSizes) {
+  struct Case {
+    std::vector<std::string> lines;
+    const char* cls;
+    double radius;
+  };
+  const std::vector<Case> cases = {
+      {{"ci 10 20 5"}, "circle", 5},
+      // A point is half a paper mm at the layer group's scale.
+      {{"pt 3 4"}, "point", 0.5},
+      {{"hs 1 20 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "lg1", "pt 3 4"}, "point", 10},
+  };
+  for (const Case& c : cases) {
+    std::vector<Tag> shapes = WithClass(Draw(c.lines), c.cls);
+    ASSERT_EQ(shapes.size(), 1u) << c.cls;
+    EXPECT_NEAR(shapes[0].Num("r"), c.radius, kTol) << c.cls;
+  }
+}
+
+struct Placement {
+  double X, Y, Angle, WidthScale, FontSize;
+};
+
+Placement PlacementOf(const Tag& text) {
+  std::vector<double> v = Numbers(text.Attrs.at("transform"));
+  // translate(x y) rotate(a) scale(sx 1)
+  EXPECT_EQ(v.size(), 5u);
+  v.resize(5, NAN);
+  return {v[0], -v[1], -v[2], v[3], text.Num("font-size")};
+}
+
+TEST_F(PreviewTest, TextsStandAtTheirPlaceSizeAndDirection) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    const char* cls;
+    Placement want;
+    std::string content;  // UTF-8, escaped
+    double boxLength;     // along the direction
+  };
+  const std::string sunpo = "\x90\xa1\x96\x40";  // 寸法 in cp932
+  const std::vector<Case> cases = {
+      {"text type 1", {"ch 10 20 10 0 \"abc"}, "text", {10, 20, 0, 1, 3}, "abc", 4.5},
+      {"upward", {"ch 0 0 0 10 \"A"}, "text", {0, 0, 90, 1, 3}, "A", 1.5},
+      {"Japanese", {"ch 1 2 10 0 \"" + sunpo}, "text", {1, 2, 0, 1, 3}, "寸法", 6},
+      {"escaped", {"ch 0 0 10 0 \"<a&b>\""}, "text", {0, 0, 0, 1, 3}, "&lt;a&amp;b&gt;&quot;", 9},
+      {"free size", {"cn0 4 5 0.5 2", "ch 0 0 10 0 \"ab"}, "text", {0, 0, 0, 0.8, 5}, "ab", 4.25},
+      {"layer group scale",
+       {"hs 1 1 50 1 1 1 1 1 1 1 1 1 1 1 1 1", "lg2", "ch 0 0 -10 0 \"A"},
+       "text",
+       {0, 0, 180, 1, 150},
+       "A",
+       75},
+      {"dimension value",
+       {"msg", "0 0 0 100", "cs 5 50 0 10 \"100"},
+       "dimension-text",
+       {5, 50, 90, 1, 3},
+       "100",
+       4.5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Tag> tags = Draw(c.lines);
+    std::vector<Tag> texts = WithClass(tags, c.cls);
+    ASSERT_EQ(texts.size(), 1u);
+    Placement p = PlacementOf(texts[0]);
+    EXPECT_NEAR(p.X, c.want.X, kTol);
+    EXPECT_NEAR(p.Y, c.want.Y, kTol);
+    EXPECT_NEAR(std::fmod(p.Angle + 360, 360), c.want.Angle, kTol);
+    EXPECT_NEAR(p.WidthScale, c.want.WidthScale, kTol);
+    EXPECT_NEAR(p.FontSize, c.want.FontSize, kTol);
+    EXPECT_EQ(texts[0].Content, c.content);
+    // The box Jw_cad reserves: from the anchor along the direction, the text's height high.
+    std::vector<Tag> boxes = WithClass(tags, std::string(c.cls) + "-box");
+    ASSERT_EQ(boxes.size(), 1u);
+    auto pts = PointsOf(boxes[0]);
+    ASSERT_EQ(pts.size(), 4u);
+    double a = c.want.Angle * std::numbers::pi / 180;
+    EXPECT_NEAR(pts[0].first, c.want.X, kTol);
+    EXPECT_NEAR(pts[0].second, c.want.Y, kTol);
+    EXPECT_NEAR(pts[1].first, c.want.X + c.boxLength * std::cos(a), kTol);
+    EXPECT_NEAR(pts[1].second, c.want.Y + c.boxLength * std::sin(a), kTol);
+    EXPECT_NEAR(std::hypot(pts[3].first - pts[0].first, pts[3].second - pts[0].second),
+                c.want.FontSize, kTol);
+  }
+}
+
+// The extent of a marker along its direction, measured from its point: [behind, ahead].
+std::pair<double, double> ExtentAlong(const std::vector<Tag>& shapes, double qx, double qy,
+                                      double angleDeg) {
+  double ux = std::cos(angleDeg * std::numbers::pi / 180),
+         uy = std::sin(angleDeg * std::numbers::pi / 180);
+  double lo = 0, hi = 0;
+  for (const Tag& t : shapes) {
+    if (t.Name == "text") continue;
+    double r = t.Name == "circle" ? t.Num("r") : 0;
+    for (auto [x, y] : PointsOf(t)) {
+      double d = (x - qx) * ux + (y - qy) * uy;
+      lo = std::min(lo, d - r);
+      hi = std::max(hi, d + r);
+    }
+  }
+  return {lo, hi};
+}
+
+TEST_F(PreviewTest, PointMarkersPointAlongTheirAngleWithTheReachTheJobAllowsFor) {
+  struct Case {
+    int code;
+    bool arrow;    // tip at the point, body behind it
+    double reach;  // paper mm at scale 1
+    bool filled;
+  };
+  const double r2 = 1.25 * std::sqrt(2.0);
+  const std::vector<Case> cases = {
+      {1, true, 7.5, false},   {2, false, 1.25, false}, {3, false, 1.25, false},
+      {4, false, 1.25, false}, {5, false, 1.25, true},  {6, true, 7.5, true},
+      {7, false, 1.25, true},  {8, false, r2, false},   {9, true, 7.5, false},
+      {10, false, r2, false},  {11, true, 7.5, false},
+  };
+  std::set<std::string> signatures;
+  for (double angle : {90.0, 200.0}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE("code " + std::to_string(c.code) + " angle " + std::to_string(angle));
+      const double scale = 2;
+      std::vector<Tag> tags = Draw({"pt 100 200 " + std::to_string(scale) + " " +
+                                    std::to_string(angle) + " " + std::to_string(c.code)});
+      std::vector<Tag> shapes = WithClass(tags, "code-" + std::to_string(c.code));
+      ASSERT_FALSE(shapes.empty());
+      auto [behind, ahead] = ExtentAlong(shapes, 100, 200, angle);
+      double reach = c.reach * scale;
+      // The tilde's wave stands out a little beyond its slant.
+      double tol = c.code == 8 ? 0.25 * reach : 1e-6;
+      EXPECT_NEAR(-behind, reach, tol);
+      EXPECT_NEAR(ahead, c.arrow ? 0 : reach, tol);
+      bool anyFilled = false;
+      std::string signature;
+      for (const Tag& t : shapes) {
+        bool filled = t.Attrs.count("fill") && t.Attrs.at("fill") != "none";
+        anyFilled = anyFilled || filled;
+        signature += t.Name + (filled ? "+" : "-");
+      }
+      EXPECT_EQ(anyFilled, c.filled);
+      if (angle == 90.0)
+        signatures.insert(signature + (c.arrow ? "A" : "C") + std::to_string(c.reach));
+    }
+  }
+  // Every code looks different from every other, codes 1 and 11 included.
+  EXPECT_EQ(signatures.size(), cases.size());
+}
+
+TEST_F(PreviewTest, PointMarkerSizeFollowsScaleAndLayerGroup) {
+  struct Case {
+    std::vector<std::string> lines;
+    double reach;
+  };
+  const std::vector<Case> cases = {
+      {{"pt 0 0 1 0 1"}, 7.5}, {{"pt 0 0 3 0 1"}, 22.5},
+      {{"pt 0 0 0 0 1"}, 7.5},  // no scale: as the writer, scale 1
+      {{"pt 0 0 -2 0 1"}, 15}, {{"hs 10 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "pt 0 0 1 0 1"}, 75},
+  };
+  for (const Case& c : cases) {
+    std::vector<Tag> shapes = WithClass(Draw(c.lines), "code-1");
+    auto [behind, ahead] = ExtentAlong(shapes, 0, 0, 0);
+    EXPECT_NEAR(-behind, c.reach, kTol) << c.lines.back();
+    EXPECT_NEAR(ahead, 0, kTol) << c.lines.back();
+  }
+}
+
+TEST_F(PreviewTest, OtherMarkerCodesAreMarkedWithTheirNumber) {
+  for (const char* code : {"0", "-3", "20"}) {
+    std::vector<Tag> tags = Draw({std::string("pt 5 5 1 0 ") + code});
+    std::vector<Tag> shapes = WithClass(tags, std::string("code-") + code);
+    ASSERT_FALSE(shapes.empty()) << code;
+    std::vector<Tag> labels = WithClass(tags, "marker-label");
+    ASSERT_EQ(labels.size(), 1u) << code;
+    EXPECT_EQ(labels[0].Content, code);
+  }
+}
+
+TEST_F(PreviewTest, ColoursAndLineTypesAreToldApart) {
+  std::vector<std::string> lines;
+  for (int i = 1; i <= 9; ++i) {
+    lines.push_back("lc" + std::to_string(i));
+    lines.push_back("lt" + std::to_string(i));
+    lines.push_back("0 " + std::to_string(i) + " 100 " + std::to_string(i));
+  }
+  std::vector<Tag> drawn = WithClass(Draw(lines), "line");
+  ASSERT_EQ(drawn.size(), 9u);
+  std::set<std::string> strokes, dashes;
+  for (std::size_t i = 0; i < drawn.size(); ++i) {
+    EXPECT_NEAR(-drawn[i].Num("y1"), static_cast<double>(i + 1), kTol);
+    strokes.insert(drawn[i].Attrs["stroke"]);
+    dashes.insert(drawn[i].Attrs.count("stroke-dasharray") ? drawn[i].Attrs["stroke-dasharray"]
+                                                           : "solid");
+  }
+  EXPECT_EQ(strokes.size(), 9u);
+  EXPECT_EQ(dashes.size(), 9u);
+  EXPECT_EQ(drawn[0].Attrs.count("stroke-dasharray"), 0u);  // line type 1 is solid
+}
+
+TEST_F(PreviewTest, ViewIsFittedWithAMarginAndYUp) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    double minX, minY, maxX, maxY;  // drawing extent
+  };
+  const std::vector<Case> cases = {
+      {"line", {"0 0 100 50"}, 0, 0, 100, 50},
+      {"negative", {"-300 -20 -100 -10"}, -300, -20, -100, -10},
+      {"circle", {"ci 0 0 10"}, -10, -10, 10, 10},
+      {"with a bad number", {"0 0 100 50", "1e999 0 5 5"}, 0, 0, 100, 50},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Tag> tags = Draw(c.lines);
+    ASSERT_FALSE(tags.empty());
+    ASSERT_EQ(tags[0].Name, "svg");
+    std::vector<double> vb = Numbers(tags[0].Attrs["viewBox"]);
+    ASSERT_EQ(vb.size(), 4u);
+    // In SVG the drawing's top (max y) is the view's top edge -maxY.
+    double left = vb[0], top = vb[1], right = vb[0] + vb[2], bottom = vb[1] + vb[3];
+    EXPECT_LT(left, c.minX);
+    EXPECT_GT(right, c.maxX);
+    EXPECT_LT(top, -c.maxY);
+    EXPECT_GT(bottom, -c.minY);
+    double extent = std::max(c.maxX - c.minX, c.maxY - c.minY);
+    EXPECT_LT(c.minX - left, 0.2 * extent);
+    EXPECT_LT(right - c.maxX, 0.2 * extent);
+    EXPECT_LT(-c.maxY - top, 0.2 * extent);
+    // The picture keeps the view's proportions, to the pixel.
+    EXPECT_NEAR(tags[0].Num("width") * vb[3], tags[0].Num("height") * vb[2],
+                std::max(vb[2], vb[3]));
+  }
+}
+
+TEST_F(PreviewTest, EmptyDrawingGivesAValidEmptyPicture) {
+  for (const auto& lines : std::vector<std::vector<std::string>>{
+           {}, {"hq"}, {"hk 0", "lg0", "ly0", "#"}, {"ci 0 0 0", "ci 0 0 -5"}}) {
+    std::vector<Tag> tags = Draw(lines);
+    ASSERT_FALSE(tags.empty());
+    EXPECT_EQ(tags[0].Name, "svg");
+    std::vector<double> vb = Numbers(tags[0].Attrs["viewBox"]);
+    ASSERT_EQ(vb.size(), 4u);
+    EXPECT_GT(vb[2], 0);
+    EXPECT_GT(vb[3], 0);
+    for (const Tag& t : tags)
+      EXPECT_TRUE(t.Name == "svg" || t.Name == "g" || t.HasClass("background"))
+          << t.Name << " " << t.Class();
+  }
+}
+
+TEST_F(PreviewTest, PicksOfTheFileBeforeAreMarkedAndNumbered) {
+  std::string before =
+      Write("before.txt", {"hq", "hk 0", "hs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "hp1 0 0",
+                           "hp2 0 1000", "hp3- 500 0", "hp12ln -100 500", "hp100 7 7", "lg0"});
+  std::string in = Write("in.txt", {"0 0 500 0"});
+  RunResult r = Run({in, "--before", before});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  std::vector<Tag> tags = ParseSvg(r.Out);
+  std::vector<Tag> rings = WithClass(tags, "pick");
+  std::vector<Tag> labels = WithClass(tags, "pick-label");
+  ASSERT_EQ(rings.size(), 4u);
+  ASSERT_EQ(labels.size(), 4u);
+  const std::vector<std::pair<std::string, std::pair<double, double>>> want = {
+      {"1", {0, 0}}, {"2", {0, 1000}}, {"3", {500, 0}}, {"12", {-100, 500}}};
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(labels[i].Content, want[i].first);
+    ExpectPoints(PointsOf(rings[i]), {want[i].second}, want[i].first);
+  }
+  // The view takes in the picks as well as the drawing.
+  std::vector<double> vb = Numbers(tags[0].Attrs["viewBox"]);
+  EXPECT_LT(vb[0], -100);
+  EXPECT_LT(vb[1], -1000);
+}
+
+TEST_F(PreviewTest, ResultWithoutScalesTakesTheScalesOfTheFileBefore) {
+  std::string before = Write("before.txt", {"hs 100 100 100 100 100 100 100 100 100 100 100 100 "
+                                            "100 100 100 100",
+                                            "hp1 0 0"});
+  struct Case {
+    std::vector<std::string> in;
+    double fontSize;
+  };
+  const std::vector<Case> cases = {
+      {{"ch 0 0 10 0 \"A"}, 300},
+      {{"hs 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2", "ch 0 0 10 0 \"A"}, 6},
+  };
+  for (const Case& c : cases) {
+    RunResult r = Run({Write("in.txt", c.in), "--before", before});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::vector<Tag> texts = WithClass(ParseSvg(r.Out), "text");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NEAR(texts[0].Num("font-size"), c.fontSize, kTol);
+  }
+}
+
+TEST_F(PreviewTest, BadUseGivesAMessageAndAnExitCode) {
+  std::string in = Write("in.txt", {"0 0 1 1"});
+  std::string missing = (dir_ / "no-such.txt").string();
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    int code;
+  };
+  const std::vector<Case> cases = {
+      {"no input", {}, 2},
+      {"missing input", {missing}, 1},
+      {"input is a folder", {dir_.string()}, 1},
+      {"unknown option", {in, "--colour"}, 2},
+      {"option without value", {in, "--output"}, 2},
+      {"two inputs", {in, in}, 2},
+      {"option twice", {in, "--before", in, "--before", in}, 2},
+      {"missing before", {in, "--before", missing}, 1},
+      {"unwritable output", {in, "--output", (dir_ / "no" / "dir" / "x.svg").string()}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunResult r = Run(c.args);
+    EXPECT_EQ(r.Code, c.code);
+    EXPECT_NE(r.Err.find("sorea-cli preview"), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Out.find("<svg"), std::string::npos);
+  }
+}
+
+TEST_F(PreviewTest, WritesTheSvgFileAndAPng) {
+  std::string in = Write("in.txt", {"0 0 100 100"});
+  std::string svg = (dir_ / "out.svg").string(), png = (dir_ / "out.png").string();
+  // Without any converter on the PATH the PNG fails plainly, but the SVG is there.
+  RunResult r = Run({in, "--output", svg, "--png", png}, "PATH=" + (dir_ / "empty").string());
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_NE(r.Err.find("librsvg2-bin"), std::string::npos) << r.Err;
+  EXPECT_TRUE(fs::exists(svg));
+  EXPECT_FALSE(fs::exists(png));
+  std::ifstream f(svg, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(f)), {});
+  EXPECT_EQ(WithClass(ParseSvg(text), "line").size(), 1u);
+  EXPECT_TRUE(r.Out.empty());
+
+  if (std::system("command -v rsvg-convert >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "rsvg-convert is not installed";
+  fs::remove(svg);
+  r = Run({in, "--png", png});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  std::ifstream p(png, std::ios::binary);
+  std::string head(8, '\0');
+  p.read(head.data(), 8);
+  EXPECT_EQ(head, "\x89PNG\r\n\x1a\n");
+  // Only the PNG was asked for: no SVG left behind, none on stdout.
+  EXPECT_TRUE(r.Out.empty());
+  std::size_t files = 0;
+  for (const auto& e : fs::directory_iterator(dir_))
+    files += e.path().extension() == ".svg" ? 1 : 0;
+  EXPECT_EQ(files, 0u);
+}
+
+// A real floor plan written by Jw_cad: every element the reader keeps appears once.
+TEST_F(PreviewTest, RealDrawingShowsEveryStoredElement) {
+  const std::string sample = std::string(SOREA_SHARED_DIR) +
+                             "/samples/real/Scarab-11__s-claude-2__tenkaizu__kenshou__jwc_dump_"
+                             "plan.txt";
+  if (!fs::exists(sample)) GTEST_SKIP() << "sample not found";
+  sorea::InitElementStore();
+  ASSERT_TRUE(sorea::ReadExchangeFile(sample));
+  std::size_t lines = sorea::Store.Lines.size(), circles = sorea::Store.Circles.size(),
+              arcs = sorea::Store.Arcs.size(), texts = sorea::Store.Texts.size(),
+              points = sorea::Store.Points.size();
+  sorea::ReleaseElementStore();
+  ASSERT_GT(lines, 100u);
+
+  RunResult r = Run({sample});
+  ASSERT_EQ(r.Code, 0) << r.Err;
+  std::vector<Tag> tags = ParseSvg(r.Out);
+  EXPECT_EQ(WithClass(tags, "line").size(), lines);
+  EXPECT_EQ(WithClass(tags, "circle").size(), circles);
+  EXPECT_EQ(WithClass(tags, "arc").size(), arcs);
+  EXPECT_EQ(WithClass(tags, "text").size(), texts);
+  EXPECT_EQ(WithClass(tags, "point").size(), points);
+  // Its texts are in Japanese and come out as UTF-8.
+  bool japanese = false;
+  for (const Tag& t : WithClass(tags, "text"))
+    japanese = japanese || t.Content.find("室") != std::string::npos;
+  EXPECT_TRUE(japanese);
+}
+
+}  // namespace

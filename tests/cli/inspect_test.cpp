@@ -1,0 +1,296 @@
+// sorea-cli inspect, run as a separate process: exit codes, JSON that parses, values read from
+// real exchange files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int Code = -1;
+  std::string Out;
+  std::string Err;
+};
+
+Outcome Inspect(const std::string& arguments) {
+  static int counter = 0;
+  const std::string err =
+      (fs::temp_directory_path() /
+       ("sorea-inspect-err-" + std::to_string(::getpid()) + "-" + std::to_string(++counter)))
+          .string();
+  const std::string command =
+      std::string("'") + SOREA_CLI_PATH + "' inspect " + arguments + " 2>'" + err + "'";
+  Outcome run;
+  if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Out.append(buffer, n);
+    int status = ::pclose(pipe);
+    run.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::ifstream in(err, std::ios::binary);
+  run.Err.assign(std::istreambuf_iterator<char>(in), {});
+  fs::remove(err);
+  return run;
+}
+
+template <std::size_t N>
+std::string WithNul(const char (&bytes)[N]) {
+  return std::string(bytes, N - 1);
+}
+
+std::string Quote(const std::string& path) {
+  return "'" + path + "'";
+}
+
+// A strict JSON checker: true when text is exactly one JSON value (RFC 8259), UTF-8 unchecked.
+class JsonChecker {
+ public:
+  explicit JsonChecker(const std::string& text) : t_(text) {}
+  bool Valid() {
+    Space();
+    if (!Value()) return false;
+    Space();
+    return i_ == t_.size();
+  }
+
+ private:
+  bool Value() {
+    if (i_ >= t_.size()) return false;
+    char c = t_[i_];
+    if (c == '{') return Members('}', true);
+    if (c == '[') return Members(']', false);
+    if (c == '"') return String();
+    if (Word("true") || Word("false") || Word("null")) return true;
+    return Number();
+  }
+  bool Members(char close, bool object) {
+    ++i_;
+    Space();
+    if (Peek(close)) return ++i_, true;
+    for (;;) {
+      Space();
+      if (object) {
+        if (!String()) return false;
+        Space();
+        if (!Peek(':')) return false;
+        ++i_;
+        Space();
+      }
+      if (!Value()) return false;
+      Space();
+      if (Peek(',')) {
+        ++i_;
+        continue;
+      }
+      if (Peek(close)) return ++i_, true;
+      return false;
+    }
+  }
+  bool String() {
+    if (!Peek('"')) return false;
+    for (++i_; i_ < t_.size(); ++i_) {
+      unsigned char c = static_cast<unsigned char>(t_[i_]);
+      if (c == '"') return ++i_, true;
+      if (c < 0x20) return false;
+      if (c == '\\') {
+        if (++i_ >= t_.size()) return false;
+        char e = t_[i_];
+        if (e == 'u') {
+          for (int k = 0; k < 4; ++k) {
+            if (++i_ >= t_.size() || !std::isxdigit(static_cast<unsigned char>(t_[i_])))
+              return false;
+          }
+        } else if (std::string("\"\\/bfnrt").find(e) == std::string::npos) {
+          return false;
+        }
+      }
+    }
+    return false;
+  }
+  bool Number() {
+    std::size_t start = i_;
+    if (Peek('-')) ++i_;
+    if (Peek('0')) {
+      ++i_;
+    } else if (!Digits()) {
+      return false;
+    }
+    if (Peek('.')) {
+      ++i_;
+      if (!Digits()) return false;
+    }
+    if (Peek('e') || Peek('E')) {
+      ++i_;
+      if (Peek('+') || Peek('-')) ++i_;
+      if (!Digits()) return false;
+    }
+    return i_ > start;
+  }
+  bool Digits() {
+    std::size_t start = i_;
+    while (i_ < t_.size() && t_[i_] >= '0' && t_[i_] <= '9') ++i_;
+    return i_ > start;
+  }
+  bool Word(const char* w) {
+    std::string_view word(w);
+    if (t_.compare(i_, word.size(), word) != 0) return false;
+    i_ += word.size();
+    return true;
+  }
+  bool Peek(char c) const { return i_ < t_.size() && t_[i_] == c; }
+  void Space() {
+    while (i_ < t_.size() && (t_[i_] == ' ' || t_[i_] == '\n' || t_[i_] == '\r' || t_[i_] == '\t'))
+      ++i_;
+  }
+  const std::string& t_;
+  std::size_t i_ = 0;
+};
+
+class InspectCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("sorea-inspect-" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Put(const std::string& name, const std::string& bytes) {
+    std::ofstream((dir_ / name).string(), std::ios::binary) << bytes;
+    return (dir_ / name).string();
+  }
+  fs::path dir_;
+};
+
+TEST_F(InspectCommand, ExitCodes) {
+  struct Case {
+    std::string arguments;
+    int code;
+    bool usage;
+  };
+  const std::vector<Case> cases = {
+      {"", 2, true},
+      {"a b", 2, true},
+      {"--help", 2, true},
+      {Quote((dir_ / "missing.txt").string()), 1, false},
+      {Quote(dir_.string()), 1, false},
+      {Quote(Put("ok.txt", "hk 0\r\n")), 0, false},
+  };
+  for (const Case& c : cases) {
+    Outcome run = Inspect(c.arguments);
+    EXPECT_EQ(run.Code, c.code) << c.arguments;
+    EXPECT_EQ(run.Err.find("usage: sorea-cli inspect FILE") != std::string::npos, c.usage)
+        << c.arguments;
+    if (c.code != 0) {
+      EXPECT_TRUE(run.Out.empty()) << c.arguments;
+    }
+  }
+}
+
+TEST_F(InspectCommand, PrintsTheStoreAsJson) {
+  const std::string file = Put("JWC_TEMP.TXT",
+                               "hk 15\r\nhp1- 10 20\r\nhp3ch 1E-5 -2\r\nlg2\r\nlyb 4\r\nlynRoof\r\n"
+                               "lc3\r\ncn\"$<Font \\ \"x\">\r\n"
+                               "ch 1 2 1 0 \"\x82\xa0 say \"hi\" \\ path\r\n"
+                               "z3\r\n0 0 100 0.0001\r\nmsg\r\n0 0 0 5\r\ncs 0 2 1 0 \"5\r\n"
+                               "sl 0 0 5 0 5 5 0 0\r\n");
+  Outcome run = Inspect(Quote(file));
+  ASSERT_EQ(run.Code, 0) << run.Err;
+  EXPECT_TRUE(JsonChecker(run.Out).Valid()) << run.Out;
+  const std::vector<std::string> expected = {
+      "\"AxisAngle\":15",
+      "{\"Index\":1,\"X\":10,\"Y\":20,\"Kind\":1}",
+      "{\"Index\":3,\"X\":1E-5,\"Y\":-2,\"Kind\":4}",
+      "\"PickedPointCount\":2",
+      "\"InitialLayerGroup\":2",
+      "\"InitialLayer\":11",
+      "\"LayerValues\":{\"43\":4}",
+      "\"LayerNames\":{\"43\":\"Roof\"}",
+      "\"InitialFontName\":\"<Font \\\\ \\\"x\\\">\"",
+      "\"Text\":\"\xe3\x81\x82 say \\\"hi\\\" \\\\ path\"",
+      "\"Lines\":1",
+      "\"Dimensions\":1",
+      "\"Solids3\":1",
+      "\"Elements\":4",
+      "\"Flags\":4},\"PolylineNumber\":0,\"X1\":0,\"Y1\":0,\"X2\":100,\"Y2\":0.0001}",
+      "\"ExtendedColor\":0,\"Values\":[0,0,5,0,5,5]",
+  };
+  for (const std::string& piece : expected) {
+    EXPECT_NE(run.Out.find(piece), std::string::npos) << piece << "\n" << run.Out;
+  }
+  // Elements in input order.
+  const std::size_t text = run.Out.find("\"KindName\":\"text\"");
+  const std::size_t line = run.Out.find("\"KindName\":\"line\"");
+  const std::size_t dimension = run.Out.find("\"KindName\":\"dimension\"");
+  const std::size_t solid = run.Out.find("\"KindName\":\"sl3\"");
+  EXPECT_TRUE(text < line && line < dimension && dimension < solid);
+}
+
+TEST_F(InspectCommand, MalformedFilesStillGiveJson) {
+  std::string binary;
+  for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 37 + 11) & 0xff));
+  const std::vector<std::string> files = {
+      Put("binary.txt", binary),
+      Put("nul.txt", WithNul("ch 0 0 1 0 \"a\0b\x01\r\nhp5 \x82")),
+      Put("quotes.txt", "\"\"\"\r\n=\r\nfile=\r\nlgn\x82\r\nBL 1 2 \"\x81\r\n"),
+      Put("long.txt",
+          std::string(3 * 1024 * 1024, 'z') + "\n" + std::string(100000, ' ') + "1 2 3 4\n"),
+  };
+  for (const std::string& file : files) {
+    Outcome run = Inspect(Quote(file));
+    EXPECT_EQ(run.Code, 0) << file;
+    EXPECT_TRUE(JsonChecker(run.Out).Valid()) << file;
+  }
+}
+
+TEST(InspectRealFiles, EveryFileReadsAndGivesValidJson) {
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(SOREA_SHARED_DIR) / "samples/real")) {
+    if (entry.path().filename() == "PROVENANCE.txt") continue;
+    ++files;
+    Outcome run = Inspect(Quote(entry.path().string()));
+    EXPECT_EQ(run.Code, 0) << entry.path();
+    EXPECT_TRUE(JsonChecker(run.Out).Valid()) << entry.path();
+    EXPECT_NE(run.Out.find("\"PickedPointCount\":"), std::string::npos) << entry.path();
+  }
+  EXPECT_GE(files, 25);
+}
+
+TEST(InspectRealFiles, ValuesReadByHand) {
+  const std::string real = std::string(SOREA_SHARED_DIR) + "/samples/real/";
+  struct Case {
+    std::string file;
+    std::vector<std::string> pieces;
+  };
+  const std::vector<Case> cases = {
+      {"Scarab-11__s-claude-2__tenkaizu__kenshou__jwc_dump_plan.txt",
+       {"\"Lines\":780", "\"Circles\":8", "\"Arcs\":11", "\"Texts\":78", "\"Points\":61",
+        "\"InitialLayer\":14", "\"InitialTextType\":3",
+        "\"InitialFontName\":\"<\xef\xbc\xad\xef\xbc\xb3 "
+        "\xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf>\"",
+        "\"HnValues\":[-15225.3814698562,-10767.2625565076,15701.7974636297,11878.1613487645]",
+        "\"Dx\":-3.2783543701953E-5", "\"Text\":\"1,820\""}},
+      {"FUJI-CORPORATION-GROUP__parcel_allocation__jwc_temp2__705e7fba.txt",
+       {"{\"Index\":3,\"X\":8234.02932467943,\"Y\":-12529.4615434792,\"Kind\":1}",
+        "{\"Index\":4,\"X\":17488.029324678,\"Y\":27572.5384565112,\"Kind\":0}",
+        "\"PickedPointCount\":7", "\"InitialTextType\":10",
+        "\"LayerGroupScale\":[500,250,250,250,250,250,250,250,250,250,250,250,250,250,250,250]",
+        "\"Elements\":0"}},
+  };
+  for (const Case& c : cases) {
+    Outcome run = Inspect(Quote(real + c.file));
+    ASSERT_EQ(run.Code, 0) << c.file;
+    for (const std::string& piece : c.pieces)
+      EXPECT_NE(run.Out.find(piece), std::string::npos) << c.file << ": " << piece;
+  }
+}
+
+}  // namespace

@@ -10,12 +10,33 @@
 
 namespace sorea {
 
+struct DimensionSettings;
+
 enum class ControlId {
-  ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5,
-  Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8, Edit9,
-  CheckBox1, CheckBox2, CheckBox3, CheckBox4,
-  RadioGroup1, RadioGroup2,
-  Memo1, LabelA1, Button1, Button2,
+  ComboBox1,
+  ComboBox2,
+  ComboBox3,
+  ComboBox4,
+  ComboBox5,
+  Edit1,
+  Edit2,
+  Edit3,
+  Edit4,
+  Edit5,
+  Edit6,
+  Edit7,
+  Edit8,
+  Edit9,
+  CheckBox1,
+  CheckBox2,
+  CheckBox3,
+  CheckBox4,
+  RadioGroup1,
+  RadioGroup2,
+  Memo1,
+  LabelA1,
+  Button1,
+  Button2,
 };
 
 // The control's component name, "ComboBox1" and so on.
@@ -27,8 +48,8 @@ struct TComboBox {
 };
 
 struct TEdit {
-  std::string Text;  // Shift-JIS
-  int MaxLength = 0; // bytes; limits typing only
+  std::string Text;   // Shift-JIS
+  int MaxLength = 0;  // bytes; limits typing only
   bool ImeOff = true;
 };
 
@@ -97,8 +118,21 @@ class TForm1 {
 
   FormView& View() { return view_; }
 
+  // Refills ComboBox3 from the text types the exchange file gave (show sequence).
+  void FillTextTypeList();
+  // Reads the controls as OK does; false (focus put on the refused control) when a value is
+  // refused.
+  bool ReadSettings(DimensionSettings& settings);
+  // The scale of the drawing's layer group: drawing units per paper millimetre.
+  double DrawingScale() const;
+  bool Shown() const { return shown_; }
+  bool Closed() const { return closed_; }
+
  private:
+  void SetStatus(std::string_view text);
+
   FormView& view_;
+  bool shown_ = false;
   bool closed_ = false;
 };
 

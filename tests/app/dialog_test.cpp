@@ -1,0 +1,178 @@
+// The dialog as Jw_cad's user first sees it: initial values, the show sequence with its
+// text-type list and placement, and the close sequence.
+#include <gtest/gtest.h>
+
+#include "app/AppTestSupport.h"
+#include "app/Texts.h"
+#include "app/Unit1.h"
+#include "exchange/JwwGaibu.h"
+
+namespace sorea {
+namespace {
+
+using testing::CrLf;
+using testing::RecordingView;
+using testing::ScratchFolder;
+
+TEST(DialogInitialValues, EveryControl) {
+  RecordingView view("");
+  TForm1 form(view);
+  struct ListCase {
+    ControlId id;
+    std::size_t items;
+    int index;
+  };
+  const std::vector<ListCase> lists = {
+      {ControlId::ComboBox1, 12, 0}, {ControlId::ComboBox2, 12, 0}, {ControlId::ComboBox3, 0, -1},
+      {ControlId::ComboBox4, 9, 3},  {ControlId::ComboBox5, 3, 2},
+  };
+  for (const ListCase& c : lists) {
+    SCOPED_TRACE(ControlName(c.id));
+    ASSERT_NE(form.ComboBox(c.id), nullptr);
+    EXPECT_EQ(form.ComboBox(c.id)->Items.size(), c.items);
+    EXPECT_EQ(form.ComboBox(c.id)->ItemIndex, c.index);
+  }
+  struct EditCase {
+    ControlId id;
+    const char* text;
+    int maxLength;
+    bool imeOff;
+  };
+  const std::vector<EditCase> edits = {
+      {ControlId::Edit1, "1", 16, true}, {ControlId::Edit2, "", 32, false},
+      {ControlId::Edit3, "", 32, false}, {ControlId::Edit4, "0.5", 16, true},
+      {ControlId::Edit5, "2", 16, true}, {ControlId::Edit6, "2", 16, true},
+      {ControlId::Edit7, "3", 8, true},  {ControlId::Edit8, "15", 8, true},
+      {ControlId::Edit9, "2", 16, true},
+  };
+  for (const EditCase& c : edits) {
+    SCOPED_TRACE(ControlName(c.id));
+    ASSERT_NE(form.Edit(c.id), nullptr);
+    EXPECT_EQ(form.Edit(c.id)->Text, c.text);
+    EXPECT_EQ(form.Edit(c.id)->MaxLength, c.maxLength);
+    EXPECT_EQ(form.Edit(c.id)->ImeOff, c.imeOff);
+  }
+  for (ControlId id : {ControlId::RadioGroup1, ControlId::RadioGroup2}) {
+    EXPECT_EQ(form.RadioGroup(id)->ItemIndex, 0);
+    EXPECT_EQ(form.RadioGroup(id)->Items.size(), 2u);
+  }
+  for (ControlId id :
+       {ControlId::CheckBox1, ControlId::CheckBox2, ControlId::CheckBox3, ControlId::CheckBox4}) {
+    EXPECT_FALSE(form.CheckBox(id)->Checked);
+  }
+  // Both triangles read alike but are different end marks.
+  EXPECT_EQ(form.ComboBox1.Items[1], form.ComboBox1.Items[11]);
+  EXPECT_EQ(form.ComboBox1.Items[0], texts::kEndMarkItems[0]);
+  EXPECT_EQ(form.Memo1.Lines.size(), 23u);
+  EXPECT_TRUE(form.Memo1.Lines[5].empty());
+  EXPECT_TRUE(form.Memo1.Lines[13].empty());
+  EXPECT_EQ(form.LabelA1.Caption, texts::kStatusIdle);
+  EXPECT_EQ(form.SavedLeft, 100);
+  EXPECT_EQ(form.SavedTop, 100);
+}
+
+TEST(DialogControls, NamesAndLookups) {
+  RecordingView view("");
+  TForm1 form(view);
+  EXPECT_EQ(ControlName(ControlId::ComboBox3), "ComboBox3");
+  EXPECT_EQ(ControlName(ControlId::Edit9), "Edit9");
+  EXPECT_EQ(ControlName(ControlId::RadioGroup2), "RadioGroup2");
+  EXPECT_EQ(ControlName(ControlId::LabelA1), "LabelA1");
+  EXPECT_EQ(ControlName(ControlId::Button2), "Button2");
+  EXPECT_EQ(form.Edit(ControlId::Edit7), &form.Edit7);
+  EXPECT_EQ(form.ComboBox(ControlId::Edit1), nullptr);
+  EXPECT_EQ(form.CheckBox(ControlId::RadioGroup1), nullptr);
+  EXPECT_EQ(form.RadioGroup(ControlId::RadioGroup2), &form.RadioGroup2);
+}
+
+TEST(ShowSequence, TextTypeList) {
+  const std::string current(texts::kTextTypeCurrent);
+  struct Case {
+    const char* name;
+    std::string exchange;  // empty: no JWC_TEMP.TXT
+    std::vector<std::pair<std::size_t, std::string>> items;
+  };
+  const std::vector<Case> cases = {
+      {"no exchange file",
+       "",
+       {{0, current + "No1)"}, {1, "No1: W3 H3 D0"}, {10, "No10: W3 H3 D0"}}},
+      {"free text type", CrLf({"cn0 3.5 3.5 0 2"}), {{0, current + "Free)"}}},
+      {"text type 5", CrLf({"cn5", "cn3"}), {{0, current + "No5)"}}},
+      {"sizes of the types",
+       CrLf({"hcw 2 2.5 0.1 4 5 6 7 8 9 6", "hch 2 2.5 12.5 4 5 6 7 8 9 3",
+             "hcd 0 0.5 1 0.5 0.5 1 1 1 1 1"}),
+       {{2, "No2: W2.5 H2.5 D0.5"}, {3, "No3: W0.1 H12.5 D1"}, {10, "No10: W6 H3 D1"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    if (!c.exchange.empty()) folder.Write("JWC_TEMP.TXT", c.exchange);
+    RecordingView view(folder.Path());
+    TForm1 form(view);
+    view.Attach(&form);
+    form.FormShow();
+    ASSERT_EQ(form.ComboBox3.Items.size(), 11u);
+    EXPECT_EQ(form.ComboBox3.ItemIndex, -1);
+    for (const auto& [index, text] : c.items) EXPECT_EQ(form.ComboBox3.Items[index], text);
+    EXPECT_EQ(view.left, 100);
+    EXPECT_EQ(view.top, 100);
+    EXPECT_EQ(form.ProgramFolder, folder.Path());
+    form.Button2Click();
+  }
+}
+
+TEST(ShowSequence, PlacesDialogWhereSaved) {
+  struct Case {
+    std::string settings;
+    int left, top;
+  };
+  const std::vector<Case> cases = {
+      {CrLf({"250", "40"}), 250, 40},
+      {CrLf({"-3000", "99999"}), -3000, 99999},  // off the screen: placed there unchanged
+      {"", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.settings);
+    ScratchFolder folder;
+    folder.Write("rusk.dat", c.settings);
+    RecordingView view(folder.Path());
+    TForm1 form(view);
+    view.Attach(&form);
+    form.FormShow();
+    EXPECT_EQ(view.left, c.left);
+    EXPECT_EQ(view.top, c.top);
+    EXPECT_EQ(view.moves, 1);
+  }
+}
+
+TEST(CloseSequence, CancelAndRepeatedClose) {
+  ScratchFolder folder;
+  const std::string settings = CrLf({"1", "2", "0", "0", "1"});
+  folder.Write("rusk.dat", settings);
+  folder.Write("JWC_TEMP.TXT", CrLf({"hp1-  0 0", "hp2   0 1000"}));
+  RecordingView view(folder.Path());
+  TForm1 form(view);
+  view.Attach(&form);
+  form.FormShow();
+  form.Button2Click();
+  EXPECT_EQ(folder.Read("JWC_TEMP.TXT"), "hq\r\n");
+  EXPECT_EQ(folder.Read("rusk.dat"), settings);
+  // A second close, or a late OK, must not write the file again from a released store.
+  folder.Write("JWC_TEMP.TXT", "untouched");
+  form.FormClose();
+  form.Button1Click();
+  EXPECT_EQ(folder.Read("JWC_TEMP.TXT"), "untouched");
+  EXPECT_TRUE(form.Closed());
+}
+
+TEST(CloseSequence, NothingWrittenBeforeShow) {
+  ScratchFolder folder;
+  RecordingView view(folder.Path());
+  TForm1 form(view);
+  view.Attach(&form);
+  form.Button2Click();
+  EXPECT_FALSE(folder.Exists("JWC_TEMP.TXT"));
+}
+
+}  // namespace
+}  // namespace sorea

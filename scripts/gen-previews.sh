@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Regenerates docs/previews/<example>.png: for every examples/<example>/ folder, runs the OK
+# job headless on a copy (sorea-cli --folder COPY --press ok) and draws the JWC_TEMP.TXT it
+# wrote back, with the points picked in the example's own JWC_TEMP.TXT marked and numbered.
+#
+#   scripts/gen-previews.sh [EXAMPLE...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+
+need_packages "${BUILD_PACKAGES[@]}"
+need_packages librsvg2-bin fonts-ipafont-gothic || {
+  say "gen-previews: rsvg-convert and the IPA Gothic font are needed for the PNGs"
+  exit 1
+}
+say "building (preset default)"
+cmake --preset default >/dev/null
+cmake --build --preset default --target sorea-cli >/dev/null
+cli=build/default/src/cli/sorea-cli
+
+if [ $# -gt 0 ]; then
+  names=("$@")
+else
+  names=()
+  for d in examples/*/; do
+    [ -f "$d/JWC_TEMP.TXT" ] && names+=("$(basename "$d")")
+  done
+fi
+[ ${#names[@]} -gt 0 ] || { say "gen-previews: no examples/*/JWC_TEMP.TXT found"; exit 1; }
+
+mkdir -p docs/previews
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+status=0
+for name in "${names[@]}"; do
+  src=examples/$name
+  copy=$work/$name
+  mkdir -p "$copy"
+  cp "$src"/JWC_TEMP.TXT "$copy/"
+  [ -f "$src/rusk.dat" ] && cp "$src/rusk.dat" "$copy/"
+  if ! "$cli" --folder "$copy" --press ok >"$work/$name.log" 2>&1; then
+    # A refused value or the zero-length message: the result is "hq", still worth a look.
+    say "$name: the job did not build a dimension ($(tr -d '\r' <"$work/$name.log" | head -1))"
+  fi
+  if "$cli" preview "$copy/JWC_TEMP.TXT" --before "$src/JWC_TEMP.TXT" \
+    --png "docs/previews/$name.png"; then
+    say "docs/previews/$name.png"
+  else
+    status=1
+  fi
+done
+exit $status

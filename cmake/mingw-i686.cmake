@@ -1,0 +1,17 @@
+# Cross build for Windows (i686) with the Debian mingw-w64 toolchain.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(SOREA_MINGW_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${SOREA_MINGW_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${SOREA_MINGW_TRIPLE}-g++)
+set(CMAKE_RC_COMPILER ${SOREA_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${SOREA_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Jw_cad users copy one .exe: the C and C++ runtimes go into it, only system DLLs stay outside.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

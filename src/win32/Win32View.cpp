@@ -1,0 +1,773 @@
+#include "win32/Win32View.h"
+
+#include <imm.h>
+
+#include <cstddef>
+#include <vector>
+
+#include "app/Texts.h"
+#include "win32/ControlIds.h"
+
+namespace sorea::win32 {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"SoreaForm";
+constexpr wchar_t kApplicationClass[] = L"SoreaApplication";
+constexpr int kClientWidth = 509;
+constexpr int kClientHeight = 374;
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kMemoColour = RGB(187, 235, 244);
+constexpr COLORREF kStatusColour = RGB(231, 231, 231);
+
+std::size_t Index(ControlId id) {
+  return static_cast<std::size_t>(id);
+}
+
+int DialogId(ControlId id) {
+  if (id == ControlId::Button1) return IDOK;
+  if (id == ControlId::Button2) return IDCANCEL;
+  return kFirstControlId + static_cast<int>(id);
+}
+
+// What an edit field needs to refuse typing beyond its byte limit.
+struct EditLimit {
+  WNDPROC original = nullptr;
+  int maxBytes = 0;
+};
+
+std::wstring WindowText(HWND hwnd) {
+  int length = GetWindowTextLengthW(hwnd);
+  if (length <= 0) return std::wstring();
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  int got = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+// The Shift-JIS bytes the field would hold once `insert` replaced the current selection.
+int BytesAfterInsert(HWND edit, std::wstring_view insert) {
+  std::wstring text = WindowText(edit);
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (start > end) std::swap(start, end);
+  if (end > text.size()) end = static_cast<DWORD>(text.size());
+  if (start > end) start = end;
+  text.replace(start, end - start, insert);
+  return Cp932Length(text);
+}
+
+// Inserts as much of `text` as fits the limit, whole characters only, in place of the
+// selection; a line break ends what a single-line field takes.
+void InsertWithinLimit(HWND edit, const EditLimit& limit, std::wstring_view text) {
+  std::size_t stop = text.find_first_of(L"\r\n");
+  if (stop != std::wstring_view::npos) text = text.substr(0, stop);
+  std::wstring fitted;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::size_t n = (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size()) ? 2 : 1;
+    std::wstring candidate = fitted + std::wstring(text.substr(i, n));
+    if (BytesAfterInsert(edit, candidate) > limit.maxBytes) break;
+    fitted = candidate;
+    i += n - 1;
+  }
+  if (!fitted.empty()) {
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(fitted.c_str()));
+  }
+}
+
+LRESULT CALLBACK LimitedEditProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* limit = reinterpret_cast<EditLimit*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (limit == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  switch (message) {
+    case WM_CHAR:
+    case WM_IME_CHAR: {
+      const auto c = static_cast<wchar_t>(wparam);
+      // Control characters (Backspace, Ctrl+C...) never lengthen the text.
+      if (c >= 0x20 && c != 0x7F) {
+        if (BytesAfterInsert(hwnd, std::wstring_view(&c, 1)) > limit->maxBytes) return 0;
+      }
+      break;
+    }
+    case WM_PASTE: {
+      if (!OpenClipboard(hwnd)) return 0;
+      std::wstring text;
+      if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+          text = p;
+          GlobalUnlock(data);
+        }
+      }
+      CloseClipboard();
+      InsertWithinLimit(hwnd, *limit, text);
+      return 0;
+    }
+    case WM_IME_COMPOSITION:
+      // The converted text of the input method goes in under the same limit.
+      if (lparam & GCS_RESULTSTR) {
+        HIMC context = ImmGetContext(hwnd);
+        if (context) {
+          LONG bytes = ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0);
+          std::wstring text(bytes > 0 ? static_cast<std::size_t>(bytes) / sizeof(wchar_t) : 0,
+                            L'\0');
+          if (bytes > 0) {
+            ImmGetCompositionStringW(context, GCS_RESULTSTR, text.data(),
+                                     static_cast<DWORD>(bytes));
+          }
+          ImmReleaseContext(hwnd, context);
+          InsertWithinLimit(hwnd, *limit, text);
+          // Let the input method clear its composition window, without inserting again.
+          return DefWindowProcW(hwnd, message, wparam,
+                                lparam & ~static_cast<LPARAM>(GCS_RESULTSTR));
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcW(limit->original, hwnd, message, wparam, lparam);
+}
+
+// The notice is read-only and out of the tab order; it must not keep Tab, Enter and Esc from
+// the dialog when the user has clicked into it.
+LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (original == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  LRESULT result = CallWindowProcW(original, hwnd, message, wparam, lparam);
+  if (message == WM_GETDLGCODE) {
+    result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+  }
+  return result;
+}
+
+std::vector<EditLimit>& EditLimits() {
+  static std::vector<EditLimit> limits(9);
+  return limits;
+}
+
+}  // namespace
+
+std::wstring FromCp932(std::string_view text) {
+  if (text.empty()) return std::wstring();
+  int n = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+std::string ToCp932(std::wstring_view text) {
+  if (text.empty()) return std::string();
+  int n = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string bytes(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr,
+                      nullptr);
+  return bytes;
+}
+
+std::string ToUtf8(std::wstring_view text) {
+  if (text.empty()) return std::string();
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string bytes(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n,
+                      nullptr, nullptr);
+  return bytes;
+}
+
+int Cp932Length(std::wstring_view text) {
+  return static_cast<int>(ToCp932(text).size());
+}
+
+Win32View::Win32View(HINSTANCE instance) : instance_(instance), form_(*this) {}
+
+Win32View::~Win32View() {
+  if (application_) DestroyWindow(application_);
+  if (font_) DeleteObject(font_);
+  if (smallFont_) DeleteObject(smallFont_);
+  if (whiteBrush_) DeleteObject(whiteBrush_);
+  if (memoBrush_) DeleteObject(memoBrush_);
+  if (statusBrush_) DeleteObject(statusBrush_);
+}
+
+HWND Win32View::ControlHandle(ControlId id) const {
+  return controls_[Index(id)];
+}
+
+// ---- FormView -------------------------------------------------------------------------------
+
+std::string Win32View::ExecutableFolder() {
+  std::wstring path(32768, L'\0');
+  DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  path.resize(n < path.size() ? n : 0);
+  std::size_t cut = path.find_last_of(L"\\/");
+  path.resize(cut == std::wstring::npos ? 0 : cut + 1);
+  return ToUtf8(path);
+}
+
+void Win32View::SetFocus(ControlId control) {
+  HWND target = ControlHandle(control);
+  if (control == ControlId::RadioGroup1 || control == ControlId::RadioGroup2) {
+    const auto& items = radios_[control == ControlId::RadioGroup1 ? 0 : 1];
+    target = items[0];
+    for (HWND item : items) {
+      if (SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED) target = item;
+    }
+  }
+  if (target == nullptr) return;
+  lastFocus_ = target;
+  ::SetFocus(target);
+}
+
+void Win32View::ShowMessage(std::string_view text, std::string_view caption) {
+  MessageBoxW(window_, FromCp932(text).c_str(), FromCp932(caption).c_str(),
+              MB_ICONQUESTION | MB_OK);
+}
+
+void Win32View::RepaintStatus() {
+  HWND status = ControlHandle(ControlId::LabelA1);
+  if (!status) return;
+  SetWindowTextW(status, FromCp932(form_.LabelA1.Caption).c_str());
+  RedrawWindow(status, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void Win32View::Close() {
+  if (closing_ || window_ == nullptr) return;
+  closing_ = true;
+  try {
+    form_.FormClose();
+  } catch (...) {
+  }
+  DestroyWindow(window_);
+}
+
+int Win32View::WindowLeft() {
+  RECT r{};
+  return window_ && GetWindowRect(window_, &r) ? static_cast<int>(r.left) : form_.SavedLeft;
+}
+
+int Win32View::WindowTop() {
+  RECT r{};
+  return window_ && GetWindowRect(window_, &r) ? static_cast<int>(r.top) : form_.SavedTop;
+}
+
+void Win32View::MoveWindow(int left, int top) {
+  if (window_) {
+    SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// ---- Windows --------------------------------------------------------------------------------
+
+bool Win32View::CreateWindows() {
+  icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, 0));
+  smallIcon_ =
+      static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
+  whiteBrush_ = CreateSolidBrush(kWhite);
+  memoBrush_ = CreateSolidBrush(kMemoColour);
+  statusBrush_ = CreateSolidBrush(kStatusColour);
+
+  WNDCLASSEXW form{};
+  form.cbSize = sizeof form;
+  form.lpfnWndProc = FormProc;
+  form.hInstance = instance_;
+  form.hIcon = icon_;
+  form.hIconSm = smallIcon_;
+  form.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  form.hbrBackground = whiteBrush_;
+  form.lpszClassName = kFormClass;
+  WNDCLASSEXW application = form;
+  application.lpfnWndProc = ApplicationProc;
+  application.lpszClassName = kApplicationClass;
+  if (!RegisterClassExW(&form) || !RegisterClassExW(&application)) return false;
+
+  // The application window never shows a client area: it is the task-bar entry that carries
+  // the application title, and the owner of the dialog.
+  application_ = CreateWindowExW(
+      0, kApplicationClass, FromCp932(texts::kAppTitle).c_str(),
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, GetSystemMetrics(SM_CXSCREEN) / 2,
+      GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, instance_, this);
+  if (!application_) return false;
+
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
+  window_ = CreateWindowExW(0, kFormClass, FromCp932(texts::kCaption).c_str(), kFormStyle,
+                            form_.SavedLeft, form_.SavedTop, frame.right - frame.left,
+                            frame.bottom - frame.top, application_, nullptr, instance_, this);
+  if (!window_) return false;
+  // The frame the window manager draws may differ from what AdjustWindowRectEx assumed: make
+  // the client area exactly what the layout needs.
+  RECT client{};
+  GetClientRect(window_, &client);
+  int dw = kClientWidth - (client.right - client.left);
+  int dh = kClientHeight - (client.bottom - client.top);
+  if (dw != 0 || dh != 0) {
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left + dw,
+                 frame.bottom - frame.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  std::wstring face = FromCp932(texts::kDialogFontFace);
+  auto makeFont = [&face](int height) {
+    return CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       FIXED_PITCH | FF_MODERN, face.c_str());
+  };
+  font_ = makeFont(13);
+  smallFont_ = makeFont(11);
+  CreateControls();
+  return true;
+}
+
+HWND Win32View::AddChild(const wchar_t* className, std::wstring_view text, DWORD style,
+                         DWORD exStyle, int x, int y, int width, int height, int id, HFONT font) {
+  std::wstring caption(text);
+  HWND hwnd =
+      CreateWindowExW(exStyle, className, caption.c_str(),
+                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, width, height, window_,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  if (hwnd) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return hwnd;
+}
+
+void Win32View::AddLabel(std::string_view text, int x, int y, int id, HFONT font, int height) {
+  std::wstring wide = FromCp932(text);
+  SIZE size{};
+  if (HDC dc = GetDC(window_)) {
+    HGDIOBJ old = SelectObject(dc, font);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(window_, dc);
+  }
+  AddChild(L"STATIC", wide, SS_LEFT | SS_NOPREFIX, 0, x, y, static_cast<int>(size.cx), height, id,
+           font);
+}
+
+void Win32View::AddRadioGroup(ControlId group, std::string_view caption, int x, int y, int width,
+                              int height, int firstItemId) {
+  (void)caption;
+  const int g = group == ControlId::RadioGroup1 ? 0 : 1;
+  const TRadioGroup& model = g == 0 ? form_.RadioGroup1 : form_.RadioGroup2;
+  // Two choices side by side inside the frame, below its caption.
+  const int itemWidth = (width - 10) / 2;
+  for (std::size_t i = 0; i < 2; ++i) {
+    std::wstring text = i < model.Items.size() ? FromCp932(model.Items[i]) : std::wstring();
+    DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
+    radios_[static_cast<std::size_t>(g)][i] =
+        AddChild(L"BUTTON", text, style, 0, x + 8 + static_cast<int>(i) * itemWidth, y + 17,
+                 itemWidth - 4, height - 22, firstItemId + static_cast<int>(i), font_);
+  }
+}
+
+void Win32View::CreateControls() {
+  const DWORD list = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
+  const DWORD edit = ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
+  const DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
+  struct Field {
+    ControlId id;
+    int x, y, width, height;
+  };
+  // Tab order is the order of creation.
+  const Field fields[] = {
+      {ControlId::ComboBox1, 48, 4, 81, 21},     {ControlId::ComboBox2, 48, 28, 81, 21},
+      {ControlId::Edit7, 48, 64, 33, 21},        {ControlId::Edit8, 48, 88, 33, 21},
+      {ControlId::Edit1, 72, 112, 57, 21},       {ControlId::ComboBox3, 136, 28, 169, 21},
+      {ControlId::Edit2, 200, 56, 105, 21},      {ControlId::Edit3, 200, 80, 105, 21},
+      {ControlId::ComboBox4, 200, 136, 105, 21}, {ControlId::ComboBox5, 200, 160, 105, 21},
+      {ControlId::RadioGroup1, 8, 184, 145, 41}, {ControlId::RadioGroup2, 160, 184, 145, 41},
+      {ControlId::CheckBox1, 8, 232, 145, 17},   {ControlId::CheckBox2, 152, 232, 105, 17},
+      {ControlId::CheckBox3, 256, 232, 129, 17}, {ControlId::CheckBox4, 384, 232, 105, 17},
+      {ControlId::Edit4, 200, 252, 57, 21},      {ControlId::Edit5, 200, 276, 57, 21},
+      {ControlId::Edit6, 200, 300, 57, 21},      {ControlId::Edit9, 200, 324, 57, 21},
+      {ControlId::Button1, 360, 264, 137, 33},   {ControlId::Button2, 360, 312, 137, 33},
+  };
+  std::size_t editIndex = 0;
+  for (const Field& f : fields) {
+    const int id = DialogId(f.id);
+    HWND hwnd = nullptr;
+    if (form_.ComboBox(f.id)) {
+      // The height given is the closed list's; the drop-down part comes below it.
+      hwnd = AddChild(L"COMBOBOX", L"", list, 0, f.x, f.y, f.width, f.height + 240, id, font_);
+      // The closed height follows the selection field's item height. Toolkits add their own
+      // borders to what is asked for (and may report it back otherwise), so step the value
+      // we ask for until the closed list is as high as the layout says.
+      LRESULT asked = SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+      for (int step = 0; hwnd && asked != CB_ERR && step < 5; ++step) {
+        RECT r{};
+        GetWindowRect(hwnd, &r);
+        const int adjust = f.height - static_cast<int>(r.bottom - r.top);
+        if (adjust == 0 || asked + adjust <= 0) break;
+        asked += adjust;
+        SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), asked);
+      }
+    } else if (TEdit* model = form_.Edit(f.id)) {
+      hwnd = AddChild(L"EDIT", L"", edit, WS_EX_CLIENTEDGE, f.x, f.y, f.width, f.height, id, font_);
+      // The byte limit is ours (Shift-JIS bytes), not the control's count of characters.
+      SendMessageW(hwnd, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+      if (hwnd && editIndex < EditLimits().size()) {
+        EditLimit& limit = EditLimits()[editIndex++];
+        limit.maxBytes = model->MaxLength;
+        limit.original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&limit));
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LimitedEditProc));
+      }
+      if (hwnd && model->ImeOff) ImmAssociateContext(hwnd, nullptr);
+    } else if (form_.RadioGroup(f.id)) {
+      AddRadioGroup(f.id, {}, f.x, f.y, f.width, f.height,
+                    f.id == ControlId::RadioGroup1 ? kRadioGroup1Item : kRadioGroup2Item);
+      continue;
+    } else if (form_.CheckBox(f.id)) {
+      std::string_view caption = f.id == ControlId::CheckBox1   ? texts::kCheckBox1Caption
+                                 : f.id == ControlId::CheckBox2 ? texts::kCheckBox2Caption
+                                 : f.id == ControlId::CheckBox3 ? texts::kCheckBox3Caption
+                                                                : texts::kCheckBox4Caption;
+      hwnd =
+          AddChild(L"BUTTON", FromCp932(caption), check, 0, f.x, f.y, f.width, f.height, id, font_);
+    } else {
+      const bool ok = f.id == ControlId::Button1;
+      hwnd = AddChild(L"BUTTON", FromCp932(ok ? texts::kButtonOk : texts::kButtonCancel),
+                      (ok ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY | WS_TABSTOP | WS_GROUP,
+                      0, f.x, f.y, f.width, f.height, id, font_);
+    }
+    if (hwnd && form_.ComboBox(f.id)) ImmAssociateContext(hwnd, nullptr);
+    controls_[Index(f.id)] = hwnd;
+  }
+
+  // Out of the tab order: the notice, the labels, the radio frames and the status strip. The
+  // first control after the last radio group starts a new group (arrow keys stay inside).
+  HWND memo =
+      AddChild(L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_GROUP,
+               WS_EX_CLIENTEDGE, 312, 0, 193, 225, DialogId(ControlId::Memo1), font_);
+  if (memo) {
+    SetWindowLongPtrW(memo, GWLP_USERDATA, GetWindowLongPtrW(memo, GWLP_WNDPROC));
+    SetWindowLongPtrW(memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NoticeProc));
+  }
+  controls_[Index(ControlId::Memo1)] = memo;
+
+  struct Label {
+    std::string_view text;
+    int x, y;
+  };
+  const Label labels[] = {
+      {texts::kLabelStart, 8, 8},
+      {texts::kLabelEnd, 8, 32},
+      {texts::kLabelLineArrow, 8, 52},
+      {texts::kLabelLength, 8, 68},
+      {texts::kLabelPaperMm, 88, 68},
+      {texts::kLabelAngle, 8, 92},
+      {texts::kLabelDegree, 88, 92},
+      {texts::kLabelMarkScale, 8, 116},
+      {texts::kLabelMarkScaleNote, 128, 116},
+      {texts::kLabelTextType, 136, 8},
+      {texts::kLabelPrefix, 136, 60},
+      {texts::kLabelSuffix, 136, 84},
+      {texts::kLabelPrecision, 8, 140},
+      {texts::kLabelRounding, 8, 164},
+      {texts::kLabelValueLineDistance, 8, 256},
+      {texts::kLabelPaperMm, 264, 256},
+      {texts::kLabelExtensionGap, 8, 280},
+      {texts::kLabelPaperMm, 264, 280},
+      {texts::kLabelExtensionOvershoot, 8, 304},
+      {texts::kLabelPaperMm, 264, 304},
+      {texts::kLabelReverseOvershoot, 8, 328},
+      {texts::kLabelPaperMm, 264, 328},
+  };
+  int labelId = kFirstLabelId;
+  for (const Label& l : labels) {
+    const bool small = l.text == texts::kLabelLineArrow;
+    AddLabel(l.text, l.x, l.y, labelId++, small ? smallFont_ : font_, small ? 11 : 13);
+  }
+
+  controls_[Index(ControlId::RadioGroup1)] =
+      AddChild(L"BUTTON", FromCp932(texts::kRadioGroup1Caption), BS_GROUPBOX, 0, 8, 184, 145, 41,
+               DialogId(ControlId::RadioGroup1), font_);
+  controls_[Index(ControlId::RadioGroup2)] =
+      AddChild(L"BUTTON", FromCp932(texts::kRadioGroup2Caption), BS_GROUPBOX, 0, 160, 184, 145, 41,
+               DialogId(ControlId::RadioGroup2), font_);
+  controls_[Index(ControlId::LabelA1)] =
+      AddChild(L"STATIC", L"", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 350, 509, 24,
+               DialogId(ControlId::LabelA1), font_);
+}
+
+// ---- Values ---------------------------------------------------------------------------------
+
+void Win32View::KeepRadioTabStop(int group) {
+  // Tab enters a radio group at its chosen item (or the first when none is chosen).
+  const auto& items = radios_[static_cast<std::size_t>(group)];
+  std::size_t chosen = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i] && SendMessageW(items[i], BM_GETCHECK, 0, 0) == BST_CHECKED) chosen = i;
+  }
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (!items[i]) continue;
+    LONG_PTR style = GetWindowLongPtrW(items[i], GWL_STYLE);
+    style = i == chosen ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+    SetWindowLongPtrW(items[i], GWL_STYLE, style);
+  }
+}
+
+void Win32View::WriteControls() {
+  for (ControlId id : {ControlId::ComboBox1, ControlId::ComboBox2, ControlId::ComboBox3,
+                       ControlId::ComboBox4, ControlId::ComboBox5}) {
+    HWND hwnd = ControlHandle(id);
+    const TComboBox& model = *form_.ComboBox(id);
+    SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
+    for (const std::string& item : model.Items) {
+      std::wstring text = FromCp932(item);
+      SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(model.ItemIndex), 0);
+  }
+  for (ControlId id :
+       {ControlId::Edit1, ControlId::Edit2, ControlId::Edit3, ControlId::Edit4, ControlId::Edit5,
+        ControlId::Edit6, ControlId::Edit7, ControlId::Edit8, ControlId::Edit9}) {
+    // Text from the settings file is shown whole, even beyond the typing limit.
+    SetWindowTextW(ControlHandle(id), FromCp932(form_.Edit(id)->Text).c_str());
+  }
+  for (ControlId id :
+       {ControlId::CheckBox1, ControlId::CheckBox2, ControlId::CheckBox3, ControlId::CheckBox4}) {
+    SendMessageW(ControlHandle(id), BM_SETCHECK,
+                 form_.CheckBox(id)->Checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  for (int g = 0; g < 2; ++g) {
+    const TRadioGroup& model = g == 0 ? form_.RadioGroup1 : form_.RadioGroup2;
+    for (int i = 0; i < 2; ++i) {
+      SendMessageW(radios_[static_cast<std::size_t>(g)][static_cast<std::size_t>(i)], BM_SETCHECK,
+                   model.ItemIndex == i ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    KeepRadioTabStop(g);
+  }
+  std::wstring notice;
+  for (std::size_t i = 0; i < form_.Memo1.Lines.size(); ++i) {
+    if (i > 0) notice += L"\r\n";
+    notice += FromCp932(form_.Memo1.Lines[i]);
+  }
+  SetWindowTextW(ControlHandle(ControlId::Memo1), notice.c_str());
+  SetWindowTextW(ControlHandle(ControlId::LabelA1), FromCp932(form_.LabelA1.Caption).c_str());
+}
+
+void Win32View::ReadControls() {
+  for (ControlId id : {ControlId::ComboBox1, ControlId::ComboBox2, ControlId::ComboBox3,
+                       ControlId::ComboBox4, ControlId::ComboBox5}) {
+    LRESULT index = SendMessageW(ControlHandle(id), CB_GETCURSEL, 0, 0);
+    form_.ComboBox(id)->ItemIndex = index == CB_ERR ? -1 : static_cast<int>(index);
+  }
+  for (ControlId id :
+       {ControlId::Edit1, ControlId::Edit2, ControlId::Edit3, ControlId::Edit4, ControlId::Edit5,
+        ControlId::Edit6, ControlId::Edit7, ControlId::Edit8, ControlId::Edit9}) {
+    form_.Edit(id)->Text = ToCp932(WindowText(ControlHandle(id)));
+  }
+  for (ControlId id :
+       {ControlId::CheckBox1, ControlId::CheckBox2, ControlId::CheckBox3, ControlId::CheckBox4}) {
+    form_.CheckBox(id)->Checked = SendMessageW(ControlHandle(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  for (int g = 0; g < 2; ++g) {
+    TRadioGroup& model = g == 0 ? form_.RadioGroup1 : form_.RadioGroup2;
+    model.ItemIndex = -1;
+    for (int i = 0; i < 2; ++i) {
+      if (SendMessageW(radios_[static_cast<std::size_t>(g)][static_cast<std::size_t>(i)],
+                       BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        model.ItemIndex = i;
+      }
+    }
+  }
+}
+
+// ---- Events ---------------------------------------------------------------------------------
+
+void Win32View::OnOk() {
+  if (busy_ || closing_) return;
+  busy_ = true;
+  try {
+    ReadControls();
+    form_.Button1Click();
+  } catch (...) {
+    // Nothing may escape into the window procedure; the dialog stays as it is.
+  }
+  busy_ = false;
+}
+
+void Win32View::OnCancel() {
+  if (busy_ || closing_) return;
+  try {
+    form_.Button2Click();
+  } catch (...) {
+  }
+  // Cancel always ends the dialog, whatever the model did.
+  Close();
+}
+
+void Win32View::MarkDefaultButton(HWND focused) {
+  // A focused push button takes Enter and shows the default frame; otherwise OK has it.
+  HWND ok = ControlHandle(ControlId::Button1);
+  HWND cancel = ControlHandle(ControlId::Button2);
+  const bool onCancel = focused == cancel;
+  SendMessageW(ok, BM_SETSTYLE, onCancel ? BS_PUSHBUTTON | BS_NOTIFY : BS_DEFPUSHBUTTON | BS_NOTIFY,
+               TRUE);
+  SendMessageW(cancel, BM_SETSTYLE,
+               onCancel ? BS_DEFPUSHBUTTON | BS_NOTIFY : BS_PUSHBUTTON | BS_NOTIFY, TRUE);
+}
+
+void Win32View::OnCommand(int id, int code, HWND control) {
+  if (id == IDOK || id == IDCANCEL) {
+    if (code == BN_SETFOCUS) {
+      MarkDefaultButton(control);
+      return;
+    }
+    if (code == BN_KILLFOCUS) {
+      MarkDefaultButton(nullptr);
+      return;
+    }
+    if (code != BN_CLICKED) return;
+    if (id == IDOK) {
+      OnOk();
+    } else {
+      OnCancel();
+    }
+    return;
+  }
+  if (code == BN_CLICKED) {
+    if (id >= kRadioGroup1Item && id < kRadioGroup1Item + 2) KeepRadioTabStop(0);
+    if (id >= kRadioGroup2Item && id < kRadioGroup2Item + 2) KeepRadioTabStop(1);
+  }
+}
+
+LRESULT CALLBACK Win32View::FormProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* view = reinterpret_cast<Win32View*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (view == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  return view->OnFormMessage(hwnd, message, wparam, lparam);
+}
+
+LRESULT CALLBACK Win32View::ApplicationProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* view = reinterpret_cast<Win32View*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (view == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
+  return view->OnApplicationMessage(hwnd, message, wparam, lparam);
+}
+
+LRESULT Win32View::OnApplicationMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CLOSE:
+      // Closing from the task bar is closing the dialog: Cancel.
+      if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) != WA_INACTIVE && window_ && IsWindowEnabled(window_) && !IsIconic(hwnd)) {
+        SetActiveWindow(window_);
+        return 0;
+      }
+      break;
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == SC_RESTORE) {
+        LRESULT result = DefWindowProcW(hwnd, message, wparam, lparam);
+        if (window_) SetActiveWindow(window_);
+        return result;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT Win32View::OnFormMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam));
+      return 0;
+    case DM_GETDEFID: {
+      // Enter on a focused push button presses that button; anywhere else it presses OK.
+      const int id = GetFocus() == ControlHandle(ControlId::Button2) ? IDCANCEL : IDOK;
+      return MAKELRESULT(id, DC_HASDEFID);
+    }
+    case WM_CTLCOLORSTATIC: {
+      auto dc = reinterpret_cast<HDC>(wparam);
+      auto control = reinterpret_cast<HWND>(lparam);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      if (control == ControlHandle(ControlId::Memo1)) {
+        SetBkColor(dc, kMemoColour);
+        return reinterpret_cast<LRESULT>(memoBrush_);
+      }
+      if (control == ControlHandle(ControlId::LabelA1)) {
+        SetBkColor(dc, kStatusColour);
+        return reinterpret_cast<LRESULT>(statusBrush_);
+      }
+      SetBkColor(dc, kWhite);
+      return reinterpret_cast<LRESULT>(whiteBrush_);
+    }
+    case WM_CTLCOLORBTN:
+      return reinterpret_cast<LRESULT>(whiteBrush_);
+    case WM_ACTIVATE:
+      // Give the focus back to the control that had it when the user comes back.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd, focus)) lastFocus_ = focus;
+      } else if (!IsIconic(hwnd)) {
+        HWND target = lastFocus_ ? lastFocus_ : ControlHandle(ControlId::ComboBox1);
+        if (target) ::SetFocus(target);
+        return 0;
+      }
+      break;
+    case WM_SYSCOMMAND:
+      // Minimising the dialog minimises the application's task-bar entry, which hides the
+      // dialog with it; restoring the entry brings the dialog back.
+      if ((wparam & 0xFFF0) == SC_MINIMIZE && application_) {
+        ShowWindow(application_, SW_MINIMIZE);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // The title bar's close button and the system menu act as Cancel.
+      OnCancel();
+      return 0;
+    case WM_DESTROY:
+      window_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+int Win32View::Run() {
+  if (!CreateWindows()) {
+    // Without a window there is no dialog to answer; Jw_cad still gets its file back.
+    try {
+      form_.FormShow();
+      form_.FormClose();
+    } catch (...) {
+    }
+    return 0;
+  }
+  try {
+    form_.FormShow();
+  } catch (...) {
+  }
+  WriteControls();
+  if (application_) ShowWindow(application_, SW_SHOWNOACTIVATE);
+  ShowWindow(window_, SW_SHOWNORMAL);
+  SetForegroundWindow(window_);
+  SetFocus(ControlId::ComboBox1);
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (window_ && IsDialogMessageW(window_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (window_) Close();
+  return 0;
+}
+
+}  // namespace sorea::win32

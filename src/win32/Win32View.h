@@ -1,0 +1,88 @@
+// The Win32 window of the dialog "ソレア": the controls the user sees, and the FormView that
+// TForm1 drives. Everything the dialog does lives in TForm1; this unit only shows its values,
+// reads them back before OK, and carries out what TForm1 asks (focus, message box, repaint,
+// close, position).
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "app/Unit1.h"
+
+namespace sorea::win32 {
+
+// Shift-JIS bytes to UTF-16 and back, always with code page 932 whatever the system's ANSI
+// code page is. Characters Shift-JIS cannot hold become "?".
+std::wstring FromCp932(std::string_view text);
+std::string ToCp932(std::wstring_view text);
+std::string ToUtf8(std::wstring_view text);
+// How many Shift-JIS bytes the text takes (a full-width character takes two).
+int Cp932Length(std::wstring_view text);
+
+class Win32View final : public FormView {
+ public:
+  explicit Win32View(HINSTANCE instance);
+  ~Win32View() override;
+  Win32View(const Win32View&) = delete;
+  Win32View& operator=(const Win32View&) = delete;
+
+  // Creates the windows, runs the show sequence and the event loop until the dialog closes.
+  int Run();
+
+  std::string ExecutableFolder() override;
+  void SetFocus(ControlId control) override;
+  void ShowMessage(std::string_view text, std::string_view caption) override;
+  void RepaintStatus() override;
+  void Close() override;
+  int WindowLeft() override;
+  int WindowTop() override;
+  void MoveWindow(int left, int top) override;
+
+ private:
+  static LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK ApplicationProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnFormMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnApplicationMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  void OnCommand(int id, int code, HWND control);
+  void OnOk();
+  void OnCancel();
+
+  bool CreateWindows();
+  void CreateControls();
+  HWND AddChild(const wchar_t* className, std::wstring_view text, DWORD style, DWORD exStyle, int x,
+                int y, int width, int height, int id, HFONT font);
+  void AddLabel(std::string_view text, int x, int y, int id, HFONT font, int height);
+  void AddRadioGroup(ControlId group, std::string_view caption, int x, int y, int width, int height,
+                     int firstItemId);
+  // Model -> controls, after the show sequence; controls -> model, before OK.
+  void WriteControls();
+  void ReadControls();
+  void MarkDefaultButton(HWND focused);
+  void KeepRadioTabStop(int group);
+  HWND ControlHandle(ControlId id) const;
+
+  HINSTANCE instance_;
+  TForm1 form_;
+  HWND application_ = nullptr;  // carries the application title in the task bar
+  HWND window_ = nullptr;       // the dialog
+  std::array<HWND, 24> controls_{};
+  std::array<std::array<HWND, 2>, 2> radios_{};
+  HWND lastFocus_ = nullptr;
+  HFONT font_ = nullptr;
+  HFONT smallFont_ = nullptr;
+  HBRUSH whiteBrush_ = nullptr;
+  HBRUSH memoBrush_ = nullptr;
+  HBRUSH statusBrush_ = nullptr;
+  HICON icon_ = nullptr;
+  HICON smallIcon_ = nullptr;
+  bool closing_ = false;
+  bool busy_ = false;
+};
+
+}  // namespace sorea::win32

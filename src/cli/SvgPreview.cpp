@@ -279,12 +279,13 @@ class Builder {
     sh.Points = {{q.X + k, q.Y}, {q.X, q.Y + k}, {q.X - k, q.Y}, {q.X, q.Y - k}};
     StyleFrom(sh, b.Header);
     sh.LineType = 1;
+    const std::string colour = sh.Colour;
     Add(std::move(sh));
     Shape label;
     label.Type = ShapeType::Text;
     label.Class = "block-name";
     label.Points = {{q.X + 1.25 * k, q.Y + 0.25 * k}};
-    label.Colour = sh.Colour;
+    label.Colour = colour;
     label.Text = Cp932ToUtf8(b.Name);
     label.FontSize = k;
     Add(std::move(label));
@@ -466,13 +467,13 @@ std::string Builder::Finish() const {
   double width = maxX - minX, height = maxY - minY;
   double extent = std::max(width, height);
   if (!any || !Finite(extent)) {
-    minX = minY = 0;
+    // Nothing drawn, or coordinates too far apart for any view: an empty view at the origin.
+    minX = minY = maxX = maxY = 0;
     width = height = extent = 0;
   }
   if (extent <= 0) extent = std::max(1.0, std::max(std::fabs(minX), std::fabs(minY)) * 1e-3);
   double margin = extent * 0.05;
   double viewX = minX - margin, viewY = -(maxY + margin);
-  if (!any || !Finite(width) || !Finite(height)) viewY = -margin;
   double viewW = width + 2 * margin, viewH = height + 2 * margin;
   viewW = std::max(viewW, extent * 0.1);
   viewH = std::max(viewH, extent * 0.1);

@@ -478,6 +478,33 @@ TEST_F(PreviewTest, EmptyDrawingGivesAValidEmptyPicture) {
   }
 }
 
+TEST_F(PreviewTest, CoordinatesBeyondAnyViewStillGiveAValidPicture) {
+  for (const auto& lines : std::vector<std::vector<std::string>>{
+           {"-1e308 -1e308 1e308 1e308"}, {"ci 1e308 -1e308 1e308"}, {"pt 1e300 1e300"}}) {
+    std::vector<Tag> tags = Draw(lines);
+    ASSERT_FALSE(tags.empty());
+    std::vector<double> vb = Numbers(tags[0].Attrs["viewBox"]);
+    ASSERT_EQ(vb.size(), 4u) << lines[0];
+    for (double v : vb) EXPECT_TRUE(std::isfinite(v) && std::fabs(v) < 1e306) << lines[0];
+    EXPECT_GT(vb[2], 0);
+    EXPECT_GT(vb[3], 0);
+  }
+}
+
+TEST_F(PreviewTest, BlockIsNamedInItsColour) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"\"door", "door"}, {"\"\x94\xe0", "扉"}, {"\"\"", "&quot;"}};
+  for (const auto& [name, shown] : cases) {
+    std::vector<Tag> tags = Draw({"lc8", "BL 5 6 " + name});
+    std::vector<Tag> block = WithClass(tags, "block"), label = WithClass(tags, "block-name");
+    ASSERT_EQ(block.size(), 1u);
+    ASSERT_EQ(label.size(), 1u);
+    EXPECT_EQ(label[0].Content, shown);
+    EXPECT_EQ(label[0].Attrs["fill"], block[0].Attrs["stroke"]);
+    EXPECT_NE(label[0].Attrs["fill"], "");
+  }
+}
+
 TEST_F(PreviewTest, PicksOfTheFileBeforeAreMarkedAndNumbered) {
   std::string before =
       Write("before.txt", {"hq", "hk 0", "hs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "hp1 0 0",

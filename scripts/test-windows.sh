@@ -1,0 +1,294 @@
+#!/usr/bin/env bash
+# Builds sorea.exe for Windows (x86-64 and i686) and tests the x86-64 build for real under
+# Wine on a virtual X display: a driver program works the dialog as a user would, and the
+# files sorea.exe leaves for Jw_cad are compared byte for byte with the headless sorea-cli's
+# for the same case. Also checks that the Windows arithmetic writes the same bytes as Linux:
+# sorea-cli.exe under Wine, and a 32-bit (-m32 -msse2 -mfpmath=sse) Linux build standing in
+# for the i686 program, against the Linux sorea-cli.
+#
+# Skips (exit 0, saying why) when the packages cannot be had. Everything it makes is under
+# build/: build/mingw-x64, build/mingw-i686, build/win32 (Linux reference), build/win32-m32,
+# build/win32-wine (Wine prefix, cases, screenshot).
+set -uo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+ROOT=$PWD
+started=$(date +%s)
+
+WINE_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 g++-multilib wine wine64 xvfb xauth
+  xdotool imagemagick fonts-ipafont-gothic fonts-wine locales)
+if ! need_packages "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"; then
+  say "SKIPPED the Windows tests: the cross compilers or Wine are not installed and cannot be installed here"
+  exit 0
+fi
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
+  if [ "$(id -u)" -eq 0 ]; then
+    sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+    locale-gen >/dev/null 2>&1
+  fi
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
+    say "SKIPPED the Windows tests: locale ja_JP.UTF-8 cannot be generated (Wine needs it for Japanese folder names)"
+    exit 0
+  fi
+fi
+
+failed=0
+fail() { say "FAIL: $*"; failed=1; }
+
+# ---- builds --------------------------------------------------------------------------------
+build() {  # dir, cmake args..., -- targets...
+  local dir=$1; shift
+  local args=() targets=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do args+=("$1"); shift; done
+  shift
+  targets=("$@")
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSOREA_WERROR=ON -DSOREA_TESTS=OFF \
+    "${args[@]}" >"$dir.configure.log" 2>&1 || { mkdir -p "$dir"; cat "$dir.configure.log"; return 1; }
+  cmake --build "$dir" --target "${targets[@]}" >"$dir.build.log" 2>&1 || { tail -30 "$dir.build.log"; return 1; }
+}
+mkdir -p build
+say "building: mingw-x64, mingw-i686, Linux reference and its 32-bit twin"
+build build/mingw-x64 --toolchain cmake/mingw-x64.cmake -- sorea sorea-driver sorea-cli || fail "mingw-x64 build"
+build build/mingw-i686 --toolchain cmake/mingw-i686.cmake -- sorea sorea-cli || fail "mingw-i686 build"
+build build/win32 -- sorea-cli || fail "Linux sorea-cli build"
+build build/win32-m32 -DCMAKE_CXX_FLAGS=-m32 -DCMAKE_EXE_LINKER_FLAGS=-m32 -- sorea-cli ||
+  fail "32-bit Linux sorea-cli build"
+EXE=build/mingw-x64/src/win32/sorea.exe
+DRIVER=build/mingw-x64/src/win32/sorea-driver.exe
+CLI_EXE=build/mingw-x64/src/cli/sorea-cli.exe
+CLI=build/win32/src/cli/sorea-cli
+CLI32=build/win32-m32/src/cli/sorea-cli
+for f in "$EXE" "$DRIVER" "$CLI_EXE" "$CLI"; do
+  [ -x "$f" ] || { fail "missing $f"; say "SOME WINDOWS TESTS FAILED"; exit 1; }
+done
+
+# ---- only system DLLs ----------------------------------------------------------------------
+SYSTEM_DLLS='^(kernel32|user32|gdi32|imm32|comctl32|advapi32|shell32|ole32|oleaut32|msvcrt|ucrtbase|api-ms-win-crt-[a-z0-9-]+)\.dll$'
+for exe in build/mingw-x64/src/win32/sorea.exe build/mingw-i686/src/win32/sorea.exe \
+  build/mingw-x64/src/cli/sorea-cli.exe build/mingw-i686/src/cli/sorea-cli.exe; do
+  [ -f "$exe" ] || continue
+  dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}')
+  bad=$(echo "$dlls" | tr 'A-Z' 'a-z' | grep -Ev "$SYSTEM_DLLS" || true)
+  if [ -n "$bad" ]; then fail "$exe imports non-system DLLs: $bad"; else
+    say "$exe ($(stat -c %s "$exe") bytes) imports only: $(echo $dlls)"; fi
+done
+x86_64-w64-mingw32-objdump -f build/mingw-i686/src/win32/sorea.exe 2>/dev/null | grep -q 'i386' ||
+  fail "the i686 sorea.exe is not a 32-bit program"
+
+# ---- Wine prefix and display ---------------------------------------------------------------
+W=$ROOT/build/win32-wine
+export WINEPREFIX=$W/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ja_JP.UTF-8
+XVFB_PID=
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+}
+trap cleanup EXIT
+display=90
+while [ -e /tmp/.X$display-lock ] || [ -e /tmp/.X11-unix/X$display ]; do display=$((display + 1)); done
+Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+export DISPLAY=:$display
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool getdisplaygeometry >/dev/null 2>&1 || { fail "Xvfb did not start"; exit 1; }
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  say "creating the Wine prefix $WINEPREFIX"
+  mkdir -p "$W"
+  wineboot --init >/dev/null 2>&1
+  wineserver -w
+fi
+# Japanese text in "ＭＳ ゴシック" needs a real font behind the name, and without a window
+# manager Wine must draw the frames itself and not wait for one.
+python3 - "$W/setup.reg" <<'EOF'
+import sys
+reg = '''Windows Registry Editor Version 5.00
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]
+"ＭＳ ゴシック"="IPAGothic"
+"MS Gothic"="IPAGothic"
+"ＭＳ Ｐゴシック"="IPAPGothic"
+"MS UI Gothic"="IPAGothic"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
+"Managed"="N"
+"Decorated"="N"
+'''
+open(sys.argv[1], 'wb').write(b'\xff\xfe' + reg.replace('\n', '\r\n').encode('utf-16-le'))
+EOF
+wine regedit /S "$(winepath -w "$W/setup.reg")" >/dev/null 2>&1
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+wineserver -w
+say "Wine $(wine --version) ready on display :$display after $(($(date +%s) - started)) s"
+
+# ---- GUI cases -----------------------------------------------------------------------------
+CASES=$W/cases
+rm -rf "$CASES"
+mkdir -p "$CASES"
+passed=0
+cases=0
+
+# prepare DIR INPUT: the program's folder holding the exchange and settings files of INPUT
+# (an examples/ folder, or "none" for a folder without them).
+prepare() {
+  mkdir -p "$1"
+  [ "$2" = none ] && return
+  cp "$2/JWC_TEMP.TXT" "$1/" 2>/dev/null
+  [ -f "$2/rusk.dat" ] && cp "$2/rusk.dat" "$1/"
+  return 0
+}
+
+# same FILE_A FILE_B: byte-identical, or both absent.
+same() {
+  if [ ! -e "$1" ] && [ ! -e "$2" ]; then return 0; fi
+  cmp -s "$1" "$2"
+}
+
+# gui NAME INPUT FOLDER CLI_ARGS -- DRIVER_ARGS: runs sorea.exe in FOLDER (under the case dir)
+# through the driver, the Linux sorea-cli on a copy of the same input, compares both files.
+gui() {
+  local name=$1 input=$2 folder=$3; shift 3
+  local cli_args=() driver_args=()
+  while [ "$1" != "--" ]; do cli_args+=("$1"); shift; done
+  shift
+  driver_args=("$@")
+  cases=$((cases + 1))
+  local dir=$CASES/$name app=$CASES/$name/$folder ref=$CASES/$name/reference
+  prepare "$app" "$input"
+  prepare "$ref" "$input"
+  cp "$EXE" "$app/sorea.exe"
+  "$CLI" --folder "$ref" "${cli_args[@]}" >"$dir/cli.out" 2>&1
+  (cd "$dir" && timeout 90 wine "$ROOT/$DRIVER" "${driver_args[@]}") >"$dir/driver.out" 2>&1
+  local rc=$?
+  local ok=1
+  [ $rc -eq 0 ] || { ok=0; grep -E '^FAIL' "$dir/driver.out" | head -20; }
+  same "$app/JWC_TEMP.TXT" "$ref/JWC_TEMP.TXT" || { ok=0; say "$name: JWC_TEMP.TXT differs from sorea-cli's"; }
+  same "$app/rusk.dat" "$ref/rusk.dat" || { ok=0; say "$name: rusk.dat differs from sorea-cli's"; }
+  local checks
+  checks=$(grep -c '^ok' "$dir/driver.out")
+  if [ $ok -eq 1 ]; then
+    passed=$((passed + 1))
+    say "pass  $name ($checks driver checks, files equal sorea-cli's)"
+  else
+    fail "$name (driver exit $rc, see $dir/driver.out)"
+  fi
+}
+
+winpath() { winepath -w "$1" 2>/dev/null; }
+exe_in() { winpath "$CASES/$1/$2/sorea.exe"; }
+
+# The layout with its screenshot: the driver says where the dialog is, we take the picture.
+layout_case() {
+  local name=layout dir=$CASES/layout
+  cases=$((cases + 1))
+  prepare "$dir/app" none
+  prepare "$dir/reference" none
+  cp "$EXE" "$dir/app/sorea.exe"
+  "$CLI" --folder "$dir/reference" --press cancel >"$dir/cli.out" 2>&1
+  local flag=$dir/shot
+  (cd "$dir" && timeout 90 wine "$ROOT/$DRIVER" layout "$(exe_in layout app)" --shot "$(winpath "$flag")") \
+    >"$dir/driver.out" 2>&1 &
+  local driver=$!
+  for _ in $(seq 300); do [ -f "$flag.ready" ] && break; sleep 0.05; done
+  if [ -f "$flag.ready" ]; then
+    read -r cx cy cw ch wx wy ww wh <"$flag.ready"
+    import -window root "$W/screen.png"
+    convert "$W/screen.png" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$W/screenshot.png"
+    # Colours the dialog must show: white ground, light-blue notice, grey status strip.
+    pixel() { convert "$W/screen.png" -format "%[pixel:p{$1,$2}]" info: 2>/dev/null; }
+    local ground memo status
+    ground=$(pixel $((cx + 330)) $((cy + 262)))
+    memo=$(pixel $((cx + 480)) $((cy + 5)))
+    status=$(pixel $((cx + 20)) $((cy + 362)))
+    [ "$ground" = "srgb(255,255,255)" ] || [ "$ground" = "white" ] || fail "dialog ground is $ground"
+    [ "$memo" = "srgb(187,235,244)" ] || fail "notice background is $memo"
+    [ "$status" = "srgb(231,231,231)" ] || fail "status strip is $status"
+    say "screenshot: $W/screenshot.png (ground $ground, notice $memo, status $status)"
+  fi
+  touch "$flag.done"
+  wait $driver
+  local rc=$?
+  same "$dir/app/JWC_TEMP.TXT" "$dir/reference/JWC_TEMP.TXT" || rc=9
+  same "$dir/app/rusk.dat" "$dir/reference/rusk.dat" || rc=9
+  if [ $rc -eq 0 ]; then
+    passed=$((passed + 1))
+    say "pass  layout ($(grep -c '^ok' "$dir/driver.out") driver checks: window, controls, texts, lists, tab order)"
+  else
+    grep -E '^FAIL' "$dir/driver.out" | head -30
+    fail "layout (see $dir/driver.out)"
+  fi
+}
+
+layout_case
+CR=examples/complete-run
+gui complete-run-ok $CR app --press ok -- run "$(exe_in complete-run-ok app)" --press ok
+for ex in axis-angle dimension-entity reversed-arrows value-outside; do
+  gui "$ex" examples/$ex app --press ok -- run "$(exe_in $ex app)" --press ok
+done
+gui enter-key $CR app --press ok -- run "$(exe_in enter-key app)" --press enter
+gui alt-y $CR app --press ok -- run "$(exe_in alt-y app)" --press alt-y
+gui cancel-button $CR app --press cancel -- run "$(exe_in cancel-button app)" --press cancel
+gui esc-key $CR app --press cancel -- run "$(exe_in esc-key app)" --press esc
+gui alt-n $CR app --press cancel -- run "$(exe_in alt-n app)" --press alt-n
+gui title-bar-close $CR app --press cancel -- run "$(exe_in title-bar-close app)" --press close
+gui refuse-empty-length $CR app --set Edit7= --press ok -- \
+  run "$(exe_in refuse-empty-length app)" --set Edit7= --press ok --expect-focus Edit7
+gui refuse-negative-gap $CR app --set Edit5=-0.5 --press ok -- \
+  run "$(exe_in refuse-negative-gap app)" --set Edit5=-0.5 --press ok --expect-focus Edit5
+gui refuse-no-text-type none app --press ok -- \
+  run "$(exe_in refuse-no-text-type app)" --press ok --expect-focus ComboBox3
+gui zero-length none app --set ComboBox3=1 --press ok -- \
+  run "$(exe_in zero-length app)" --set ComboBox3=1 --press ok --expect-message 1
+gui typing-limits $CR app --press cancel -- typing "$(exe_in typing-limits app)"
+gui tab-order $CR app --press cancel -- tab "$(exe_in tab-order app)"
+gui japanese-folder $CR "ソレア 作業/外部変形" --press ok -- \
+  run "$(exe_in japanese-folder "ソレア 作業/外部変形")" --press ok
+LANG=C.UTF-8 gui ansi-not-932 $CR app --set Edit2=接頭 --set CheckBox3=1 --press ok -- \
+  run "$(exe_in ansi-not-932 app)" --set Edit2=接頭 --set CheckBox3=1 --press ok
+say "GUI cases: $passed of $cases passed"
+
+# ---- same bytes on every build -------------------------------------------------------------
+# The examples, and the axis-angle example turned to angles where FCOS/FSIN land near 0 and 1.
+X87=$W/x87
+rm -rf "$X87"
+mkdir -p "$X87"
+inputs=()
+for ex in examples/*/; do inputs+=("${ex%/}"); done
+for angle in 30 45 60 90 120 135 150 180 -90 270 359.999 0.0001 1e-12; do
+  d=$X87/inputs/angle-$angle
+  mkdir -p "$d"
+  sed "s/^hk .*/hk $angle\r/" examples/axis-angle/JWC_TEMP.TXT >"$d/JWC_TEMP.TXT"
+  cp examples/axis-angle/rusk.dat "$d/"
+  inputs+=("$d")
+done
+same_runs=0
+runs=0
+drawn=0
+for input in "${inputs[@]}"; do
+  name=$(basename "$input")
+  runs=$((runs + 1))
+  for kind in linux m32 wine; do prepare "$X87/$kind/$name" "$input"; done
+  "$CLI" --folder "$X87/linux/$name" --press ok >/dev/null 2>&1
+  [ -x "$CLI32" ] && "$CLI32" --folder "$X87/m32/$name" --press ok >/dev/null 2>&1
+  wine "$ROOT/$CLI_EXE" --folder "$(winpath "$X87/wine/$name")" --press ok >/dev/null 2>&1
+  ok=1
+  same "$X87/linux/$name/JWC_TEMP.TXT" "$X87/wine/$name/JWC_TEMP.TXT" || { ok=0; fail "x87: $name: sorea-cli.exe under Wine differs from Linux"; }
+  same "$X87/linux/$name/JWC_TEMP.TXT" "$X87/m32/$name/JWC_TEMP.TXT" || { ok=0; fail "x87: $name: 32-bit build differs from Linux"; }
+  same "$X87/linux/$name/rusk.dat" "$X87/wine/$name/rusk.dat" || { ok=0; fail "x87: $name: rusk.dat differs"; }
+  # The examples all build a dimension; an axis angle may make the two points level (the
+  # zero-length message), which must then happen on every build alike.
+  if [ "$(cat "$X87/linux/$name/JWC_TEMP.TXT" 2>/dev/null)" = $'hq\r' ]; then
+    case $input in examples/*) ok=0; fail "x87: $name wrote no dimension" ;; esac
+  else
+    drawn=$((drawn + 1))
+  fi
+  [ $ok -eq 1 ] && same_runs=$((same_runs + 1))
+done
+say "x87 byte identity: $same_runs of $runs cases ($drawn with a dimension) equal on Linux x86-64, Linux -m32 -msse2 -mfpmath=sse and Windows x86-64 under Wine"
+
+say "Windows tests took $(($(date +%s) - started)) s"
+if [ $failed -ne 0 ]; then
+  say "SOME WINDOWS TESTS FAILED"
+  exit 1
+fi
+say "all Windows tests passed"

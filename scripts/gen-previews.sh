@@ -4,6 +4,7 @@
 # wrote back, with the points picked in the example's own JWC_TEMP.TXT marked and numbered.
 #
 #   scripts/gen-previews.sh [EXAMPLE...]
+#   SOREA_CLI=build/mine/src/cli/sorea-cli scripts/gen-previews.sh   (use that build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
@@ -13,10 +14,14 @@ need_packages librsvg2-bin fonts-ipafont-gothic || {
   say "gen-previews: rsvg-convert and the IPA Gothic font are needed for the PNGs"
   exit 1
 }
-say "building (preset default)"
-cmake --preset default >/dev/null
-cmake --build --preset default --target sorea-cli >/dev/null
-cli=build/default/src/cli/sorea-cli
+# SOREA_CLI names an already built sorea-cli; otherwise the default preset is built.
+cli=${SOREA_CLI:-}
+if [ -z "$cli" ]; then
+  say "building (preset default)"
+  cmake --preset default >/dev/null
+  cmake --build --preset default --target sorea-cli >/dev/null
+  cli=build/default/src/cli/sorea-cli
+fi
 
 if [ $# -gt 0 ]; then
   names=("$@")
@@ -42,7 +47,7 @@ for name in "${names[@]}"; do
     # A refused value or the zero-length message: the result is "hq", still worth a look.
     say "$name: the job did not build a dimension ($(tr -d '\r' <"$work/$name.log" | head -1))"
   fi
-  if "$cli" preview "$copy/JWC_TEMP.TXT" --before "$src/JWC_TEMP.TXT" \
+  if "$cli" preview "$copy/JWC_TEMP.TXT" --before "$src/JWC_TEMP.TXT" --details \
     --png "docs/previews/$name.png"; then
     say "docs/previews/$name.png"
   else

@@ -30,7 +30,7 @@ if [ ! -x "$cli" ]; then
   cli=build/default/src/cli/sorea-cli
 fi
 
-args=("$folder/JWC_TEMP.TXT" --output "$folder/preview.svg")
+args=("$folder/JWC_TEMP.TXT" --output "$folder/preview.svg" --details)
 [ -n "$before" ] && args+=(--before "$before")
 # The PNG needs rsvg-convert and a Japanese font; without them the SVG alone is written.
 if need_packages librsvg2-bin fonts-ipafont-gothic && command -v rsvg-convert >/dev/null; then

@@ -20,13 +20,16 @@ namespace {
 
 const char kUsage[] =
     "usage: sorea-cli preview IN [--output OUT.svg] [--png OUT.png] [--before BEFORE.TXT]\n"
+    "                            [--details]\n"
     "  Draws the exchange file IN as SVG (to stdout unless --output or --png is given).\n"
     "  --before marks and numbers the points picked in BEFORE.TXT, the file Jw_cad wrote.\n"
+    "  --details adds magnified views of where small things gather (end marks, values).\n"
     "  Text and point-marker sizes are paper mm drawn at the layer group scale; a file\n"
     "  without an \"hs\" record takes the scales of BEFORE.TXT, or 1.\n";
 
 struct Options {
   std::string In, Output, Png, Before;
+  bool Details = false;
 };
 
 int Usage(const std::string& problem) {
@@ -46,6 +49,8 @@ int ParseOptions(const std::vector<std::string>& args, Options& o) {
       if (i + 1 >= args.size() || args[i + 1].empty()) return Usage(a + " needs a file name");
       if (!target->empty()) return Usage(a + " given twice");
       *target = args[++i];
+    } else if (a == "--details") {
+      o.Details = true;
     } else if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);
       return -1;
@@ -152,12 +157,9 @@ int Run(const std::vector<std::string>& args) {
       std::fprintf(stderr, "sorea-cli preview: cannot read %s\n", o.Before.c_str());
       return 1;
     }
-    double pickScale = Store.LayerGroupScale[static_cast<std::size_t>(
-        Store.InitialLayerGroup >= 0 && Store.InitialLayerGroup <= 15 ? Store.InitialLayerGroup
-                                                                      : 0)];
     for (std::size_t i = 1; i < Store.PickedPoints.size(); ++i) {
       const PickedPoint& p = Store.PickedPoints[i];
-      if (p.Set) picks.push_back({static_cast<int>(i), p.X, p.Y, pickScale});
+      if (p.Set) picks.push_back({static_cast<int>(i), p.X, p.Y});
     }
     beforeScales = Store.LayerGroupScale;
     ReleaseElementStore();
@@ -174,7 +176,7 @@ int Run(const std::vector<std::string>& args) {
   bool allOne = true;
   for (double s : Store.LayerGroupScale) allOne = allOne && s == 1.0;
   if (allOne) Store.LayerGroupScale = beforeScales;
-  std::string svg = BuildPreviewSvg(Store, picks);
+  std::string svg = BuildPreviewSvg(Store, picks, o.Details);
   ReleaseElementStore();
 
   if (o.Output.empty() && o.Png.empty()) {

@@ -333,10 +333,9 @@ class Builder {
     Add(std::move(sh));
   }
 
-  void AddPick(const PickMark& pick, double scale) {
+  void AddPick(const PickMark& pick, double r) {
     Pt q{pick.X, pick.Y};
     if (!Finite(q)) return;
-    double r = kPickRadiusMm * scale;
     Shape ring;
     ring.Type = ShapeType::Circle;
     ring.Class = "pick";
@@ -362,7 +361,9 @@ class Builder {
     Add(std::move(label));
   }
 
-  std::string Finish() const;
+  std::string Finish(bool details) const;
+  // The larger side of what the elements and the given points take up.
+  double Extent(const std::vector<PickMark>& picks) const;
 
  private:
   void StyleFrom(Shape& sh, const ElementHeader& h) const {
@@ -439,62 +440,58 @@ std::string DashArray(int lineType, double unit) {
   return out;
 }
 
-std::string Builder::Finish() const {
-  double minX = 0, maxX = 0, minY = 0, maxY = 0;
-  bool any = false;
-  auto include = [&](double x, double y) {
-    if (!Finite(x) || !Finite(y)) return;
-    if (!any) {
-      minX = maxX = x;
-      minY = maxY = y;
-      any = true;
-    }
-    minX = std::min(minX, x);
-    maxX = std::max(maxX, x);
-    minY = std::min(minY, y);
-    maxY = std::max(maxY, y);
-  };
-  for (const Shape& sh : shapes_) {
-    if (sh.Type == ShapeType::Circle) {
-      include(sh.Points[0].X - sh.Radius, sh.Points[0].Y - sh.Radius);
-      include(sh.Points[0].X + sh.Radius, sh.Points[0].Y + sh.Radius);
-    } else if (sh.Type == ShapeType::Text) {
-      include(sh.Points[0].X, sh.Points[0].Y);  // texts come with their box or a mark
-    } else {
-      for (const Pt& p : sh.Points) include(p.X, p.Y);
-    }
-  }
-  double width = maxX - minX, height = maxY - minY;
-  double extent = std::max(width, height);
-  if (!any || !Finite(extent)) {
-    // Nothing drawn, or coordinates too far apart for any view: an empty view at the origin.
-    minX = minY = maxX = maxY = 0;
-    width = height = extent = 0;
-  }
-  if (extent <= 0) extent = std::max(1.0, std::max(std::fabs(minX), std::fabs(minY)) * 1e-3);
-  double margin = extent * 0.05;
-  double viewX = minX - margin, viewY = -(maxY + margin);
-  double viewW = width + 2 * margin, viewH = height + 2 * margin;
-  viewW = std::max(viewW, extent * 0.1);
-  viewH = std::max(viewH, extent * 0.1);
-  double big = std::max(viewW, viewH);
-  const double kPixels = 1200;
-  long pxW = std::max(1L, std::lround(viewW / big * kPixels));
-  long pxH = std::max(1L, std::lround(viewH / big * kPixels));
-  double stroke = big / 1000;
-  double dashUnit = big / 150;
+struct Box {
+  bool Any = false;
+  double MinX = 0, MinY = 0, MaxX = 0, MaxY = 0;
 
-  std::string out;
-  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(pxW) +
-         "\" height=\"" + std::to_string(pxH) + "\" viewBox=\"" + Num(viewX) + " " + Num(viewY) +
-         " " + Num(viewW) + " " + Num(viewH) + "\">\n";
-  out += "<rect class=\"background\" x=\"" + Num(viewX) + "\" y=\"" + Num(viewY) + "\" width=\"" +
-         Num(viewW) + "\" height=\"" + Num(viewH) + "\" fill=\"#ffffff\"/>\n";
-  out +=
-      "<g stroke-linecap=\"round\" stroke-linejoin=\"round\" font-family=\"IPAGothic, MS "
-      "Gothic, sans-serif\">\n";
-  for (const Shape& sh : shapes_) {
+  void Include(double x, double y) {
+    if (!Finite(x) || !Finite(y)) return;
+    if (!Any) {
+      MinX = MaxX = x;
+      MinY = MaxY = y;
+      Any = true;
+    }
+    MinX = std::min(MinX, x);
+    MaxX = std::max(MaxX, x);
+    MinY = std::min(MinY, y);
+    MaxY = std::max(MaxY, y);
+  }
+  void Include(const Box& b) {
+    if (!b.Any) return;
+    Include(b.MinX, b.MinY);
+    Include(b.MaxX, b.MaxY);
+  }
+  double Size() const { return std::max(MaxX - MinX, MaxY - MinY); }
+  bool Overlaps(const Box& b, double pad) const {
+    return Any && b.Any && MinX - pad <= b.MaxX && b.MinX - pad <= MaxX && MinY - pad <= b.MaxY &&
+           b.MinY - pad <= MaxY;
+  }
+};
+
+Box BoxOf(const Shape& sh) {
+  Box b;
+  if (sh.Type == ShapeType::Circle) {
+    b.Include(sh.Points[0].X - sh.Radius, sh.Points[0].Y - sh.Radius);
+    b.Include(sh.Points[0].X + sh.Radius, sh.Points[0].Y + sh.Radius);
+  } else if (sh.Type == ShapeType::Text) {
+    b.Include(sh.Points[0].X, sh.Points[0].Y);  // texts come with their box or a mark
+  } else {
+    for (const Pt& p : sh.Points) b.Include(p.X, p.Y);
+  }
+  return b;
+}
+
+// A view of the drawing: the square or rectangle (x, y up) it shows.
+struct View {
+  double X = 0, Y = 0, W = 1, H = 1;  // lower left corner, size
+  std::string ViewBox() const { return Num(X) + " " + Num(-(Y + H)) + " " + Num(W) + " " + Num(H); }
+};
+
+// withPicks false leaves out the picks' marks, which are sized for the whole view.
+void EmitShapes(std::string& out, const std::vector<Shape>& shapes, double stroke, double dashUnit,
+                bool withPicks = true) {
+  for (const Shape& sh : shapes) {
+    if (!withPicks && sh.Class.rfind("pick", 0) == 0) continue;
     std::string paint;
     if (sh.Type != ShapeType::Text) {
       if (sh.Stroked) {
@@ -550,13 +547,153 @@ std::string Builder::Finish() const {
       }
     }
   }
+}
+
+const char kGroupOpen[] =
+    "<g stroke-linecap=\"round\" stroke-linejoin=\"round\" font-family=\"IPAGothic, MS Gothic, "
+    "sans-serif\">\n";
+
+// Places where small things gather (end marks, a value text, a short overshoot): each becomes
+// a magnified detail, since at the scale of the whole drawing they are a few pixels. A busy
+// drawing, where small things are everywhere, gets none.
+std::vector<View> FindDetails(const std::vector<Shape>& shapes, double big) {
+  const double kSmall = 0.03 * big;
+  const std::size_t kMaxSeeds = 200, kMaxDetails = 4;
+  std::vector<Box> clusters;
+  for (const Shape& sh : shapes) {
+    if (sh.Class.rfind("pick", 0) == 0) continue;  // the picks are shown whole already
+    if (sh.Type == ShapeType::Text) continue;      // a text counts by its box
+    Box b = BoxOf(sh);
+    if (!b.Any || b.Size() > kSmall) continue;
+    clusters.push_back(b);
+    if (clusters.size() > kMaxSeeds) return {};
+  }
+  for (bool merged = true; merged;) {
+    merged = false;
+    for (std::size_t i = 0; i < clusters.size() && !merged; ++i) {
+      for (std::size_t j = i + 1; j < clusters.size() && !merged; ++j) {
+        double pad = std::max({clusters[i].Size(), clusters[j].Size(), 0.005 * big});
+        if (clusters[i].Overlaps(clusters[j], pad)) {
+          clusters[i].Include(clusters[j]);
+          clusters.erase(clusters.begin() + static_cast<std::ptrdiff_t>(j));
+          merged = true;
+        }
+      }
+    }
+  }
+  if (clusters.size() > kMaxDetails + 2) return {};
+  // Top to bottom, then left to right, as one reads the drawing.
+  std::sort(clusters.begin(), clusters.end(), [](const Box& a, const Box& b) {
+    double ay = a.MinY + a.MaxY, by = b.MinY + b.MaxY;
+    return ay != by ? ay > by : a.MinX + a.MaxX < b.MinX + b.MaxX;
+  });
+  std::vector<View> views;
+  for (const Box& c : clusters) {
+    if (views.size() == kMaxDetails) break;
+    double half = std::max(0.8 * c.Size(), 0.01 * big);
+    if (half * 2 > 0.5 * big) continue;  // hardly smaller than the whole: no detail needed
+    double cx = (c.MinX + c.MaxX) / 2, cy = (c.MinY + c.MaxY) / 2;
+    views.push_back({cx - half, cy - half, 2 * half, 2 * half});
+  }
+  return views;
+}
+
+double Builder::Extent(const std::vector<PickMark>& picks) const {
+  Box all;
+  for (const Shape& sh : shapes_) all.Include(BoxOf(sh));
+  for (const PickMark& p : picks) all.Include(p.X, p.Y);
+  return all.Any ? all.Size() : 0;
+}
+
+std::string Builder::Finish(bool details) const {
+  Box all;
+  for (const Shape& sh : shapes_) all.Include(BoxOf(sh));
+  double width = all.MaxX - all.MinX, height = all.MaxY - all.MinY;
+  double extent = std::max(width, height);
+  double minX = all.MinX, minY = all.MinY;
+  if (!all.Any || !Finite(extent)) {
+    // Nothing drawn, or coordinates too far apart for any view: an empty view at the origin.
+    minX = minY = 0;
+    width = height = extent = 0;
+  }
+  if (extent <= 0) extent = std::max(1.0, std::max(std::fabs(minX), std::fabs(minY)) * 1e-3);
+  double margin = extent * 0.05;
+  View main{minX - margin, minY - margin, std::max(width + 2 * margin, extent * 0.1),
+            std::max(height + 2 * margin, extent * 0.1)};
+  double big = std::max(main.W, main.H);
+  const double kPixels = 1200;
+  long pxW = std::max(1L, std::lround(main.W / big * kPixels));
+  long pxH = std::max(1L, std::lround(main.H / big * kPixels));
+  double stroke = big / 1000;
+  double dashUnit = big / 150;
+
+  std::string out;
+  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  std::vector<View> views = details ? FindDetails(shapes_, big) : std::vector<View>{};
+  if (views.empty()) {
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(pxW) +
+           "\" height=\"" + std::to_string(pxH) + "\" viewBox=\"" + main.ViewBox() + "\">\n";
+    out += "<rect class=\"background\" x=\"" + Num(main.X) + "\" y=\"" + NumY(main.Y + main.H) +
+           "\" width=\"" + Num(main.W) + "\" height=\"" + Num(main.H) + "\" fill=\"#ffffff\"/>\n";
+    out += kGroupOpen;
+    EmitShapes(out, shapes_, stroke, dashUnit);
+    out += "</g>\n</svg>\n";
+    return out;
+  }
+
+  // The whole drawing on the left, the details in a column on the right; the outer picture
+  // is in pixels, each view a nested svg that clips to its own part of the drawing.
+  const long kPanel = 400, kGap = 16;
+  long count = static_cast<long>(views.size());
+  long totalW = pxW + kGap + kPanel;
+  long totalH = std::max(pxH, count * kPanel + (count - 1) * kGap);
+  out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(totalW) +
+         "\" height=\"" + std::to_string(totalH) + "\" viewBox=\"0 0 " + std::to_string(totalW) +
+         " " + std::to_string(totalH) + "\">\n";
+  out += "<rect class=\"background\" x=\"0\" y=\"0\" width=\"" + std::to_string(totalW) +
+         "\" height=\"" + std::to_string(totalH) + "\" fill=\"#ffffff\"/>\n";
+  out += "<svg class=\"overview\" x=\"0\" y=\"0\" width=\"" + std::to_string(pxW) + "\" height=\"" +
+         std::to_string(pxH) + "\" viewBox=\"" + main.ViewBox() + "\">\n";
+  out += kGroupOpen;
+  EmitShapes(out, shapes_, stroke, dashUnit);
+  for (std::size_t i = 0; i < views.size(); ++i) {
+    const View& v = views[i];
+    out += "<rect class=\"detail-frame\" x=\"" + Num(v.X) + "\" y=\"" + NumY(v.Y + v.H) +
+           "\" width=\"" + Num(v.W) + "\" height=\"" + Num(v.H) +
+           "\" stroke=\"#ff7f00\" stroke-width=\"" + Num(stroke) + "\" stroke-dasharray=\"" +
+           Num(4 * stroke) + " " + Num(2 * stroke) + "\" fill=\"none\"/>\n";
+    out += "<text class=\"detail-number\" x=\"" + Num(v.X) + "\" y=\"" + NumY(v.Y + v.H) +
+           "\" text-anchor=\"end\" font-size=\"" + Num(big / 40) + "\" fill=\"#ff7f00\">" +
+           std::to_string(i + 1) + "</text>\n";
+  }
   out += "</g>\n</svg>\n";
+  for (std::size_t i = 0; i < views.size(); ++i) {
+    const View& v = views[i];
+    long top = static_cast<long>(i) * (kPanel + kGap);
+    out += "<svg class=\"detail\" x=\"" + std::to_string(pxW + kGap) + "\" y=\"" +
+           std::to_string(top) + "\" width=\"" + std::to_string(kPanel) + "\" height=\"" +
+           std::to_string(kPanel) + "\" viewBox=\"" + v.ViewBox() + "\">\n";
+    out += kGroupOpen;
+    EmitShapes(out, shapes_, v.W / 330, v.W / 50, false);
+    out += "</g>\n</svg>\n";
+    out += "<rect class=\"detail-border\" x=\"" + std::to_string(pxW + kGap) + "\" y=\"" +
+           std::to_string(top) + "\" width=\"" + std::to_string(kPanel) + "\" height=\"" +
+           std::to_string(kPanel) + "\" stroke=\"#ff7f00\" fill=\"none\"/>\n";
+    out += "<text class=\"detail-label\" x=\"" + std::to_string(pxW + kGap + 6) + "\" y=\"" +
+           std::to_string(top + 20) +
+           "\" font-size=\"16\" font-family=\"sans-serif\" "
+           "fill=\"#ff7f00\">" +
+           std::to_string(i + 1) + ": x" + std::to_string(std::max(1L, std::lround(big / v.W))) +
+           "</text>\n";
+  }
+  out += "</svg>\n";
   return out;
 }
 
 }  // namespace
 
-std::string BuildPreviewSvg(const ElementStore& store, const std::vector<PickMark>& picks) {
+std::string BuildPreviewSvg(const ElementStore& store, const std::vector<PickMark>& picks,
+                            bool details) {
   Builder b(store);
   for (const ElementRef& ref : store.ElementOrder) {
     if (ref.Index < 0) continue;
@@ -597,8 +734,10 @@ std::string BuildPreviewSvg(const ElementStore& store, const std::vector<PickMar
         break;
     }
   }
-  for (const PickMark& p : picks) b.AddPick(p, Finite(p.Scale) && p.Scale > 0 ? p.Scale : 1.0);
-  return b.Finish();
+  double extent = b.Extent(picks);
+  double ring = Finite(extent) && extent > 0 ? 0.012 * extent : 1.0;
+  for (const PickMark& p : picks) b.AddPick(p, ring);
+  return b.Finish(details);
 }
 
 }  // namespace sorea::cli

@@ -609,6 +609,77 @@ TEST_F(PreviewTest, WritesTheSvgFileAndAPng) {
   EXPECT_EQ(files, 0u);
 }
 
+// The drawing's corners of a view: its viewBox read back with y up.
+struct Window {
+  double MinX, MinY, MaxX, MaxY;
+  bool Holds(double x, double y) const { return MinX <= x && x <= MaxX && MinY <= y && y <= MaxY; }
+};
+
+Window WindowOf(const Tag& svg) {
+  std::vector<double> vb = Numbers(svg.Attrs.at("viewBox"));
+  EXPECT_EQ(vb.size(), 4u);
+  vb.resize(4, NAN);
+  return {vb[0], -(vb[1] + vb[3]), vb[0] + vb[2], -vb[1]};
+}
+
+TEST_F(PreviewTest, DetailsMagnifyWhereSmallThingsGather) {
+  // A dimension of 1000 at scale 1: arrow strokes of 3 and a value 3 high are specks in the
+  // whole picture; each end and the value get a detail, top to bottom. Details are small
+  // windows, so the point each must hold also places it.
+  const std::vector<std::string> dimension = {
+      "2 0 502 0",          "2 1000 502 1000",          "500 0 500 498.5",
+      "500 501.5 500 1000", "cs 497 498.5 10 0 \"1000", "500 0 499.2 2.9",
+      "500 0 500.8 2.9",    "500 1000 500.8 997.1",     "500 1000 499.2 997.1"};
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    std::vector<std::pair<double, double>> centres;  // a point each detail shows, in order
+  };
+  std::vector<std::string> markers = {"0 0 0 1000", "pt 0 0 1 270 2", "pt 0 1000 1 90 7"};
+  std::vector<std::string> busy;
+  for (int i = 0; i < 12; ++i)
+    busy.push_back("pt " + std::to_string(i * 100) + " " + std::to_string(i % 3 * 400) + " 1 0 4");
+  const std::vector<Case> cases = {
+      {"line arrows and value", dimension, {{500, 1000}, {500, 500}, {500, 0}}},
+      {"point markers", markers, {{0, 1000}, {0, 0}}},
+      {"small things everywhere", busy, {}},
+      {"nothing small", {"0 0 100 0", "0 0 0 100"}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunResult r = Run({Write("in.txt", c.lines), "--details"});
+    ASSERT_EQ(r.Code, 0) << r.Err;
+    std::vector<Tag> tags = ParseSvg(r.Out);
+    std::vector<Tag> details = WithClass(tags, "detail");
+    ASSERT_EQ(details.size(), c.centres.size());
+    for (std::size_t i = 0; i < details.size(); ++i) {
+      Window w = WindowOf(details[i]);
+      EXPECT_TRUE(w.Holds(c.centres[i].first, c.centres[i].second)) << i;
+      // Magnified: far smaller than the drawing, yet large enough for what it shows.
+      EXPECT_LT(w.MaxX - w.MinX, 100.0);
+      EXPECT_GT(w.MaxX - w.MinX, 3.0);
+    }
+    if (c.centres.empty()) {
+      // Without details the picture is the plain one.
+      EXPECT_TRUE(WithClass(tags, "overview").empty());
+      continue;
+    }
+    // The whole drawing is still there once, beside the details.
+    std::vector<Tag> overview = WithClass(tags, "overview");
+    ASSERT_EQ(overview.size(), 1u);
+    Window all = WindowOf(overview[0]);
+    for (auto [x, y] : c.centres) EXPECT_TRUE(all.Holds(x, y)) << x << " " << y;
+    EXPECT_EQ(WithClass(tags, "detail-frame").size(), c.centres.size());
+  }
+}
+
+TEST_F(PreviewTest, DetailsOnlyWhenAskedFor) {
+  std::vector<Tag> tags = Draw({"0 0 0 1000", "pt 0 0 1 270 2", "pt 0 1000 1 90 7"});
+  EXPECT_TRUE(WithClass(tags, "detail").empty());
+  EXPECT_TRUE(WithClass(tags, "overview").empty());
+  EXPECT_EQ(WithClass(tags, "code-2").size(), 1u);
+}
+
 // A real floor plan written by Jw_cad: every element the reader keeps appears once.
 TEST_F(PreviewTest, RealDrawingShowsEveryStoredElement) {
   const std::string sample = std::string(SOREA_SHARED_DIR) +

@@ -245,6 +245,16 @@ gui japanese-folder $CR "ソレア 作業/外部変形" --press ok -- \
   run "$(exe_in japanese-folder "ソレア 作業/外部変形")" --press ok
 LANG=C.UTF-8 gui ansi-not-932 $CR app --set Edit2=接頭 --set CheckBox3=1 --press ok -- \
   run "$(exe_in ansi-not-932 app)" --set Edit2=接頭 --set CheckBox3=1 --press ok
+gui enter-from-edit $CR app --press ok -- run "$(exe_in enter-from-edit app)" --tabs 3 --press enter
+gui enter-on-open-list $CR app --press ok -- \
+  run "$(exe_in enter-on-open-list app)" --drop ComboBox1 --press enter
+# A saved position off the screen is where the dialog shows, unchanged; OK saves it again.
+mkdir -p "$CASES/offscreen-input"
+"$CLI" --folder "$CASES/offscreen-input" --set ComboBox3=1 --set Left=1500 --set Top=-40 --press ok \
+  >/dev/null 2>&1
+cp $CR/JWC_TEMP.TXT "$CASES/offscreen-input/"
+gui offscreen-position "$CASES/offscreen-input" app --press ok -- \
+  run "$(exe_in offscreen-position app)" --expect-position 1500,-40 --press ok
 say "GUI cases: $passed of $cases passed"
 
 # ---- same bytes on every build -------------------------------------------------------------

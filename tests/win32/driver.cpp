@@ -4,8 +4,9 @@
 // program to end. The files sorea.exe leaves are compared by the calling script.
 //
 //   sorea-driver layout EXE [--shot FLAGFILE]   window, controls, initial values, tab order
-//   sorea-driver run EXE [--set NAME=VALUE]... [--press ok|cancel|enter|esc|close|alt-y|alt-n]
-//                [--expect-focus NAME] [--expect-message]
+//   sorea-driver run EXE [--set NAME=VALUE]... [--tabs N] [--drop COMBOBOX]
+//                [--press ok|cancel|enter|esc|close|alt-y|alt-n]
+//                [--expect-focus NAME] [--expect-message 1] [--expect-position X,Y]
 //   sorea-driver typing EXE                     byte limits while typing
 //   sorea-driver tab EXE                        Tab through the dialog, Enter on Cancel
 //
@@ -590,6 +591,9 @@ struct BoxQuery {
 void RunCase(Program& p, const std::wstring& folder, const std::vector<std::string>& args) {
   std::string press = "ok";
   std::string expectFocus;
+  std::string expectPosition;
+  std::string drop;
+  int tabs = 0;
   bool expectMessage = false;
   for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
     if (args[i] == "--set") {
@@ -602,7 +606,38 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
       expectFocus = args[i + 1];
     } else if (args[i] == "--expect-message") {
       expectMessage = args[i + 1] == "1";
+    } else if (args[i] == "--expect-position") {
+      expectPosition = args[i + 1];
+    } else if (args[i] == "--tabs") {
+      tabs = std::atoi(args[i + 1].c_str());
+    } else if (args[i] == "--drop") {
+      drop = args[i + 1];
     }
+  }
+  if (!expectPosition.empty()) {
+    RECT r{};
+    GetWindowRect(p.dialog, &r);
+    const std::string at = std::to_string(r.left) + "," + std::to_string(r.top);
+    Check(at == expectPosition, "placed at the saved position " + expectPosition, at);
+  }
+  // Move the focus as the user would, with Tab from the first control.
+  for (int i = 0; i < tabs; ++i) {
+    HWND before = Focus(p);
+    PostKey(before, VK_TAB);
+    Check(WaitFor([&] { return Focus(p) != before; }, 5000), "Tab moves the focus",
+          NameOf(p, Focus(p)));
+  }
+  if (tabs > 0) std::printf("focus on %s\n", NameOf(p, Focus(p)).c_str());
+  if (!drop.empty()) {
+    // An open drop-down takes Enter to close itself; the dialog does not see it.
+    HWND list = Control(p, drop);
+    SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
+    Check(SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0, drop + " drop-down open");
+    PostKey(Focus(p), VK_RETURN);
+    Check(WaitFor([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0; }, 5000),
+          "Enter closes the drop-down");
+    Check(Running(p) && IsWindow(p.dialog) && IsWindowVisible(p.dialog),
+          "Enter on the open drop-down does not press OK");
   }
   const std::string exchangeBefore = FileBytes(folder + L"JWC_TEMP.TXT");
   const bool settingsBefore = Exists(folder + L"rusk.dat");

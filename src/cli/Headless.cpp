@@ -10,6 +10,7 @@
 // (stderr "message: TEXT"). After 3 and 4 the dialog is cancelled, as a user would.
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -195,6 +196,13 @@ std::optional<std::string> ParseSet(std::string_view spec, SetOption& option) {
   return std::nullopt;
 }
 
+// The folder must exist: the dialog would otherwise run and quietly write nothing back.
+bool IsFolder(const std::string& utf8) {
+  std::error_code error;
+  const std::u8string path(utf8.begin(), utf8.end());
+  return std::filesystem::is_directory(std::filesystem::path(path), error);
+}
+
 std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Options& options) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -204,6 +212,7 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Optio
       if (options.folder) return std::string("--folder given twice");
       options.folder = args[++i];
       if (options.folder->empty()) return std::string("--folder needs a folder");
+      if (!IsFolder(*options.folder)) return "no such folder: " + *options.folder;
     } else if (arg == "--set") {
       if (!hasValue) return std::string("--set needs NAME=VALUE");
       SetOption option;

@@ -160,6 +160,10 @@ TEST(HeadlessUsage, ErrorsWriteNothing) {
   // Without --folder as well: nothing is read or written before the arguments are checked.
   Scratch scratch;
   EXPECT_EQ(RunCli(kCli, {"--frobnicate"}, scratch.Path()).exit, 2);
+  // A folder that is not there would leave Jw_cad nothing to read back.
+  const Result missing = RunCli(kCli, {"--folder", (scratch / "absent").string()}, scratch.Path());
+  EXPECT_EQ(missing.exit, 2);
+  EXPECT_FALSE(fs::exists(scratch / "absent"));
 }
 
 TEST(HeadlessPress, OutcomesAndFiles) {

@@ -109,7 +109,13 @@ void TForm1::SaveSettings(const std::string& path) {
   }
   for (const TEdit* edit :
        {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6, &Edit7, &Edit8, &Edit9}) {
-    line(edit->Text);
+    // A single-line field holds no line break; one set by a caller would shift every later
+    // line of the file, so it is left out (a CR would be dropped on reading anyway).
+    std::string text;
+    for (char c : edit->Text) {
+      if (c != '\r' && c != '\n') text.push_back(c);
+    }
+    line(text);
   }
   line(IntText(RadioGroup1.ItemIndex));
   line(IntText(RadioGroup2.ItemIndex));

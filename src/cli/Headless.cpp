@@ -184,6 +184,9 @@ std::optional<std::string> ParseSet(std::string_view spec, SetOption& option) {
       bool ok = true;
       option.text = Utf8ToCp932(value, &ok);
       if (!ok) return "text for " + option.name + " is not UTF-8 that Shift-JIS can hold";
+      if (option.text.find_first_of("\r\n") != std::string::npos) {
+        return "a single-line field holds no line break: " + option.name;
+      }
       break;
     }
     case SetKind::Left:

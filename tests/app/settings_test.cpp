@@ -195,10 +195,12 @@ TEST(SaveSettings, RoundTripThroughLoad) {
   first.ComboBox3.ItemIndex = 10;
   first.Edit2.Text = "\202`\201@";  // full-width A and a full-width blank
   first.Edit8.Text = "";
+  first.Edit3.Text = "a\r\nb\n";  // no single-line field holds this; it must not shift lines
   first.RadioGroup2.ItemIndex = 1;
   first.CheckBox4.Checked = true;
   first.SaveSettings(folder.File("rusk.dat"));
-  const Loaded saved = Snapshot(first);
+  Loaded saved = Snapshot(first);
+  saved.edits[2] = "ab";
   first.Button2Click();
 
   RecordingView view2(folder.Path());

@@ -140,6 +140,7 @@ TEST(HeadlessUsage, ErrorsWriteNothing) {
       {"--set", "Left=abc"},
       {"--set", "Top=1.5"},
       {"--set", "Edit2=\xff"},
+      {"--set", "Edit3=a\nb"},
       {"--press", "maybe"},
       {"--press", "ok", "--press", "cancel"},
       {"--press"},

@@ -17,7 +17,8 @@ bytes=$(stat -c %s "$file")
 best() {  # best wall time in seconds of three runs of "$@"
   local t best=""
   for _ in 1 2 3; do
-    t=$( { /usr/bin/time -f %e "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -n 1)
+    /usr/bin/time -o /tmp/sorea-bench-time -f %e "$@" >/dev/null 2>&1
+    t=$(tail -n 1 /tmp/sorea-bench-time)
     if [ -z "$best" ] || awk "BEGIN{exit !($t < $best)}"; then best=$t; fi
   done
   echo "$best"
@@ -27,8 +28,9 @@ wc_s=$(best wc -l "$file")
 reader_ms=$(SOREA_EXCHANGE_FILE="$file" "$build/bench/exchange_bench" \
   --benchmark_filter=BM_ReadExchangeFile --benchmark_format=csv 2>/dev/null |
   awk -F, '/BM_ReadExchangeFile/ {print $3}')
-rss_kb=$( { SOREA_EXCHANGE_FILE="$file" /usr/bin/time -f %M "$build/bench/exchange_bench" \
-  --benchmark_filter=BM_ReadExchangeFile >/dev/null 2>/dev/null; } 2>&1 | tail -n 1)
+SOREA_EXCHANGE_FILE="$file" /usr/bin/time -o /tmp/sorea-bench-time -f %M "$build/bench/exchange_bench" \
+  --benchmark_filter=BM_ReadExchangeFile >/dev/null 2>&1
+rss_kb=$(tail -n 1 /tmp/sorea-bench-time)
 awk -v b="$bytes" -v w="$wc_s" -v r="$reader_ms" -v m="$rss_kb" 'BEGIN {
   printf "file            %.1f MB\n", b / 1e6
   printf "wc -l           %.3f s\n", w

@@ -38,39 +38,99 @@ struct Fields {
 // whole; the first double quote or "=" makes the rest of the line one field; a CR is dropped
 // wherever it stands (the reader hands lines without their LF). Fields beyond the 32nd are
 // dropped.
+// What a byte does outside quotes.
+enum ByteClass : unsigned char { kPlain, kLead, kQuote, kEquals, kSeparator, kDropped };
+
+constexpr std::array<unsigned char, 256> MakeByteClasses() {
+  std::array<unsigned char, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    unsigned char k = kPlain;
+    if ((c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD)) {  // as IsLeadByte
+      k = kLead;
+    } else if (c == '"') {
+      k = kQuote;
+    } else if (c == '=') {
+      k = kEquals;
+    } else if (c == ' ' || c == '\t') {
+      k = kSeparator;
+    } else if (c < 0x20 || c > 0xFD) {
+      k = kDropped;
+    }
+    classes[static_cast<std::size_t>(c)] = k;
+  }
+  return classes;
+}
+constexpr std::array<unsigned char, 256> kByteClasses = MakeByteClasses();
+
 bool SplitFields(std::string_view line, std::string& scratch, Fields& out) {
   if (scratch.size() < line.size()) scratch.resize(line.size());
   char* buffer = scratch.data();
+  const char* in = line.data();
+  const std::size_t length = line.size();
   std::size_t w = 0;
   std::size_t start = 0;
+  std::size_t i = 0;
   int index = 0;
   bool quoted = false;
-  const std::size_t length = line.size();
-  for (std::size_t i = 0; i < length; ++i) {
-    const unsigned char c = static_cast<unsigned char>(line[i]);
-    if (IsLeadByte(c)) {
-      std::size_t j = i + 1;
-      while (j < length && line[j] == '\r') ++j;
-      if (j >= length) break;  // a lead byte with nothing after it is dropped
-      buffer[w++] = static_cast<char>(c);
-      buffer[w++] = line[j];
-      i = j;
-    } else if (c == '"' && !quoted) {
-      quoted = true;
-    } else if (c == '=' && !quoted) {
-      buffer[w++] = '=';
-      quoted = true;
-    } else if ((c == ' ' || c == '\t') && !quoted) {
-      if (w > start) {
-        out.Value[static_cast<std::size_t>(index)] = std::string_view(buffer + start, w - start);
-        start = w;
-        if (++index == kMaxFields) {
-          out.Count = kMaxFields;
-          return true;
-        }
+  // Appends the double-byte character whose lead byte is at i (CRs between its bytes are
+  // line-end debris); false when the lead byte has no partner and ends the scan.
+  auto doubleByte = [&]() {
+    std::size_t j = i + 1;
+    while (j < length && in[j] == '\r') ++j;
+    if (j >= length) return false;
+    buffer[w++] = in[i];
+    buffer[w++] = in[j];
+    i = j + 1;
+    return true;
+  };
+  while (i < length && !quoted) {
+    const unsigned char c = static_cast<unsigned char>(in[i]);
+    switch (kByteClasses[c]) {
+      case kPlain: {
+        // The run of ordinary bytes up to the next byte that means something.
+        std::size_t end = i + 1;
+        while (end < length && kByteClasses[static_cast<unsigned char>(in[end])] == kPlain) ++end;
+        std::memcpy(buffer + w, in + i, end - i);
+        w += end - i;
+        i = end;
+        break;
       }
-    } else if (c >= 0x20 && c <= 0xFD) {
-      buffer[w++] = static_cast<char>(c);
+      case kLead:
+        if (!doubleByte()) i = length;
+        break;
+      case kQuote:
+        quoted = true;
+        ++i;
+        break;
+      case kEquals:
+        buffer[w++] = '=';
+        quoted = true;
+        ++i;
+        break;
+      case kSeparator:
+        ++i;
+        if (w > start) {
+          out.Value[static_cast<std::size_t>(index)] = std::string_view(buffer + start, w - start);
+          start = w;
+          if (++index == kMaxFields) {
+            out.Count = kMaxFields;
+            return true;
+          }
+        }
+        break;
+      default:
+        ++i;
+        break;
+    }
+  }
+  // Quoted: the rest of the line is one field; spaces and quotes are kept.
+  while (i < length) {
+    const unsigned char c = static_cast<unsigned char>(in[i]);
+    if (IsLeadByte(c)) {
+      if (!doubleByte()) break;
+    } else {
+      if (c >= 0x20 && c <= 0xFD) buffer[w++] = in[i];
+      ++i;
     }
   }
   out.Value[static_cast<std::size_t>(index)] = std::string_view(buffer + start, w - start);
@@ -337,6 +397,13 @@ void Dispatch(const Fields& fl) {
 
   if (f.find("file=") != std::string_view::npos) {
     s.HostFileName.assign(From(f, 5));
+    return;
+  }
+  // Every keyword starts with a letter or "#": a field that starts otherwise (a number, as in
+  // the bulk of a drawing's lines) can only be a bare line.
+  const unsigned char first = f.empty() ? 0 : static_cast<unsigned char>(f[0]);
+  if (!((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z') || first == '#')) {
+    if (n == 4) BareLine(fl);
     return;
   }
   if (f == "hk" && n >= 2) {

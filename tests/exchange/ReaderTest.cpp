@@ -98,6 +98,10 @@ TEST(ExchangeDispatch, FieldCountSelectsTheElement) {
       {"hhp1 1 2 3", 0},
       {"pl 1 2 3", 0},
       {"x=1 2 3 4", 0},  // "=" quotes the rest: one field
+      {"x 1 2 3", kLine},
+      {"#1 2 3 4", kLine},
+      {"$1 2 3 4", kLine},
+      {"1file=2 3 4 5", 0},  // a host file name, wherever "file=" stands
       {"", 0},
       {" \t ", 0},
   };

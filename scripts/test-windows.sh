@@ -119,6 +119,9 @@ EOF
 wine regedit /S "$(winepath -w "$W/setup.reg")" >/dev/null 2>&1
 cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
 wineserver -w
+# One wineserver for the whole run: a program started while an idle server shuts down may
+# fail to start at all.
+wineserver -p
 say "Wine $(wine --version) ready on display :$display after $(($(date +%s) - started)) s"
 
 # ---- GUI cases -----------------------------------------------------------------------------
@@ -240,6 +243,7 @@ gui refuse-no-text-type none app --press ok -- \
 gui zero-length none app --set ComboBox3=1 --press ok -- \
   run "$(exe_in zero-length app)" --set ComboBox3=1 --press ok --expect-message 1
 gui typing-limits $CR app --press cancel -- typing "$(exe_in typing-limits app)"
+gui minimise $CR app --press cancel -- minimise "$(exe_in minimise app)"
 gui tab-order $CR app --press cancel -- tab "$(exe_in tab-order app)"
 gui japanese-folder $CR "ソレア 作業/外部変形" --press ok -- \
   run "$(exe_in japanese-folder "ソレア 作業/外部変形")" --press ok
@@ -280,7 +284,9 @@ for input in "${inputs[@]}"; do
   for kind in linux m32 wine; do prepare "$X87/$kind/$name" "$input"; done
   "$CLI" --folder "$X87/linux/$name" --press ok >/dev/null 2>&1
   [ -x "$CLI32" ] && "$CLI32" --folder "$X87/m32/$name" --press ok >/dev/null 2>&1
-  wine "$ROOT/$CLI_EXE" --folder "$(winpath "$X87/wine/$name")" --press ok >/dev/null 2>&1
+  wine "$ROOT/$CLI_EXE" --folder "$(winpath "$X87/wine/$name")" --press ok >"$X87/wine/$name.out" 2>&1
+  wine_rc=$?
+  [ $wine_rc -eq 0 ] || [ $wine_rc -eq 4 ] || say "x87: $name: sorea-cli.exe under Wine exited $wine_rc"
   ok=1
   same "$X87/linux/$name/JWC_TEMP.TXT" "$X87/wine/$name/JWC_TEMP.TXT" || { ok=0; fail "x87: $name: sorea-cli.exe under Wine differs from Linux"; }
   same "$X87/linux/$name/JWC_TEMP.TXT" "$X87/m32/$name/JWC_TEMP.TXT" || { ok=0; fail "x87: $name: 32-bit build differs from Linux"; }

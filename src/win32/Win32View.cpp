@@ -667,6 +667,17 @@ LRESULT Win32View::OnApplicationMessage(HWND hwnd, UINT message, WPARAM wparam, 
         return 0;
       }
       break;
+    case WM_SIZE:
+      // The dialog goes and comes with the task-bar entry that owns it.
+      if (wparam == SIZE_MINIMIZED && window_ && IsWindowVisible(window_)) {
+        hiddenWithApplication_ = true;
+        ShowWindow(window_, SW_HIDE);
+      } else if (wparam == SIZE_RESTORED && window_ && hiddenWithApplication_) {
+        hiddenWithApplication_ = false;
+        ShowWindow(window_, SW_SHOW);
+        SetActiveWindow(window_);
+      }
+      break;
     case WM_SYSCOMMAND:
       if ((wparam & 0xFFF0) == SC_RESTORE) {
         LRESULT result = DefWindowProcW(hwnd, message, wparam, lparam);

@@ -83,6 +83,7 @@ class Win32View final : public FormView {
   HICON smallIcon_ = nullptr;
   bool closing_ = false;
   bool busy_ = false;
+  bool hiddenWithApplication_ = false;
 };
 
 }  // namespace sorea::win32

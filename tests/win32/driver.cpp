@@ -7,12 +7,14 @@
 //   sorea-driver run EXE [--set NAME=VALUE]... [--tabs N] [--drop COMBOBOX]
 //                [--press ok|cancel|enter|esc|close|alt-y|alt-n]
 //                [--expect-focus NAME] [--expect-message 1] [--expect-position X,Y]
-//   sorea-driver typing EXE                     byte limits while typing
+//   sorea-driver typing EXE                     byte limits while typing and pasting
+//   sorea-driver minimise EXE                   minimise and restore
 //   sorea-driver tab EXE                        Tab through the dialog, Enter on Cancel
 //
 // Prints one line per check and exits 1 when any check failed.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -529,6 +531,69 @@ void RunTyping(Program& p) {
   }
 }
 
+struct Paste {
+  const char* name;
+  const wchar_t* before;
+  const wchar_t* clipboard;
+  const wchar_t* after;
+};
+
+const Paste kPastes[] = {
+    {"Edit7", L"", L"123456789あ", L"12345678"},
+    {"Edit7", L"1234567", L"あ", L"1234567"},
+    {"Edit2", L"", L"ああああああああああああああああああああ",
+     L"ああああああああああああああああ"},
+    {"Edit3", L"", L"ab\r\ncd", L"ab"},  // a single-line field takes the first line
+};
+
+bool SetClipboard(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  bool ok = false;
+  if (memory) {
+    if (auto* p = static_cast<wchar_t*>(GlobalLock(memory))) {
+      std::copy(text.begin(), text.end(), p);
+      p[text.size()] = L'\0';
+      GlobalUnlock(memory);
+      ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    }
+  }
+  CloseClipboard();
+  return ok;
+}
+
+void RunPastes(Program& p) {
+  for (const Paste& t : kPastes) {
+    HWND edit = Control(p, t.name);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(t.before));
+    int end = static_cast<int>(wcslen(t.before));
+    SendMessageW(edit, EM_SETSEL, end, end);
+    if (!SetClipboard(t.clipboard)) {
+      Check(false, "clipboard", "cannot set");
+      continue;
+    }
+    SendMessageW(edit, WM_PASTE, 0, 0);
+    Check(Text(edit) == t.after, std::string("pasting into ") + t.name + " gives " + Utf8(t.after),
+          Utf8(Text(edit)));
+  }
+}
+
+// ---- minimise --------------------------------------------------------------------------------
+
+void RunMinimise(Program& p) {
+  HWND application = GetWindow(p.dialog, GW_OWNER);
+  PostMessageW(p.dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Check(WaitFor([&] { return IsIconic(application) != 0; }, 5000),
+        "minimising the dialog minimises the task-bar entry");
+  Check(WaitFor([&] { return !IsWindowVisible(p.dialog); }, 5000), "the dialog hides with it");
+  PostMessageW(application, WM_SYSCOMMAND, SC_RESTORE, 0);
+  Check(WaitFor([&] { return !IsIconic(application) && IsWindowVisible(p.dialog); }, 5000),
+        "restoring the task-bar entry shows the dialog again");
+  Check(WaitFor([&] { return NameOf(p, Focus(p)) == "ComboBox1"; }, 5000),
+        "the focus comes back to where it was", NameOf(p, Focus(p)));
+}
+
 // ---- tab -------------------------------------------------------------------------------------
 
 void RunTab(Program& p) {
@@ -721,6 +786,11 @@ int wmain(int argc, wchar_t** argv) {
     WaitExit(p);
   } else if (mode == L"typing") {
     RunTyping(p);
+    RunPastes(p);
+    PostMessageW(Control(p, "Button2"), BM_CLICK, 0, 0);
+    WaitExit(p);
+  } else if (mode == L"minimise") {
+    RunMinimise(p);
     PostMessageW(Control(p, "Button2"), BM_CLICK, 0, 0);
     WaitExit(p);
   } else if (mode == L"tab") {

@@ -259,6 +259,28 @@ mkdir -p "$CASES/offscreen-input"
 cp $CR/JWC_TEMP.TXT "$CASES/offscreen-input/"
 gui offscreen-position "$CASES/offscreen-input" app --press ok -- \
   run "$(exe_in offscreen-position app)" --expect-position 1500,-40 --press ok
+# Real exchange files from Jw_cad: a floor plan without picks (the zero-length message) and a
+# parcel drawing with its four picks.
+real_input() {  # NAME SAMPLE
+  mkdir -p "$CASES/$1-input"
+  cp "$2" "$CASES/$1-input/JWC_TEMP.TXT"
+  cp $CR/rusk.dat "$CASES/$1-input/"
+}
+plan=$(ls "$ROOT"/../shared/samples/real/Scarab-11__*.txt 2>/dev/null | head -1)
+parcel=
+for f in "$ROOT"/../shared/samples/real/FUJI-*.txt; do
+  grep -q '^hp1' "$f" && grep -q '^hp2' "$f" && grep -q '^hp4' "$f" && { parcel=$f; break; }
+done
+if [ -n "$plan" ]; then
+  real_input real-plan "$plan"
+  gui real-plan "$CASES/real-plan-input" app --press ok -- \
+    run "$(exe_in real-plan app)" --press ok --expect-message 1
+fi
+if [ -n "$parcel" ]; then
+  real_input real-parcel "$parcel"
+  gui real-parcel "$CASES/real-parcel-input" app --set ComboBox3=0 --press ok -- \
+    run "$(exe_in real-parcel app)" --set ComboBox3=0 --press ok
+fi
 say "GUI cases: $passed of $cases passed"
 
 # ---- same bytes on every build -------------------------------------------------------------
@@ -273,6 +295,17 @@ for angle in 30 45 60 90 120 135 150 180 -90 270 359.999 0.0001 1e-12; do
   mkdir -p "$d"
   sed "s/^hk .*/hk $angle\r/" examples/axis-angle/JWC_TEMP.TXT >"$d/JWC_TEMP.TXT"
   cp examples/axis-angle/rusk.dat "$d/"
+  inputs+=("$d")
+done
+# Real exchange files written by Jw_cad, with the complete run's settings.
+SHARED=$ROOT/../shared
+for sample in "$SHARED"/samples/real/*.txt; do
+  [ -f "$sample" ] || continue
+  [ "$(basename "$sample")" = PROVENANCE.txt ] && continue
+  d=$X87/inputs/real-$(basename "$sample" .txt | tail -c 24)
+  mkdir -p "$d"
+  cp "$sample" "$d/JWC_TEMP.TXT"
+  cp examples/complete-run/rusk.dat "$d/"
   inputs+=("$d")
 done
 same_runs=0

@@ -667,6 +667,13 @@ LRESULT Win32View::OnApplicationMessage(HWND hwnd, UINT message, WPARAM wparam, 
         return 0;
       }
       break;
+    case WM_GETMINMAXINFO: {
+      // It stays without any size: only its task-bar entry is seen.
+      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+      info->ptMinTrackSize.x = 0;
+      info->ptMinTrackSize.y = 0;
+      return 0;
+    }
     case WM_SIZE:
       // The dialog goes and comes with the task-bar entry that owns it.
       if (wparam == SIZE_MINIMIZED && window_ && IsWindowVisible(window_)) {

@@ -34,10 +34,6 @@ struct Fields {
   int Int(int i) const { return TextToInt((*this)[i]); }
 };
 
-// Splits line into fields. Returns false for a blank line. Double-byte characters are kept
-// whole; the first double quote or "=" makes the rest of the line one field; a CR is dropped
-// wherever it stands (the reader hands lines without their LF). Fields beyond the 32nd are
-// dropped.
 // What a byte does outside quotes.
 enum ByteClass : unsigned char { kPlain, kLead, kQuote, kEquals, kSeparator, kDropped };
 
@@ -62,36 +58,85 @@ constexpr std::array<unsigned char, 256> MakeByteClasses() {
 }
 constexpr std::array<unsigned char, 256> kByteClasses = MakeByteClasses();
 
+// The field being collected. While its bytes stand together in the line it is a view of the
+// line itself; once a dropped byte (a quote, a control byte, a CR inside a double-byte
+// character) falls inside it, it is copied to the scratch buffer and continues there.
+class FieldBuilder {
+ public:
+  FieldBuilder(const char* in, char* scratch) : in_(in), scratch_(scratch) {}
+
+  // Appends the line's bytes [from, to).
+  void Take(std::size_t from, std::size_t to) {
+    if (!copied_) {
+      if (begin_ == end_) {
+        begin_ = from;
+        end_ = to;
+        return;
+      }
+      if (end_ == from) {
+        end_ = to;
+        return;
+      }
+      std::memcpy(scratch_ + w_, in_ + begin_, end_ - begin_);
+      copyStart_ = w_;
+      w_ += end_ - begin_;
+      copied_ = true;
+    }
+    std::memcpy(scratch_ + w_, in_ + from, to - from);
+    w_ += to - from;
+  }
+
+  bool Empty() const { return copied_ ? w_ == copyStart_ : begin_ == end_; }
+
+  std::string_view View() const {
+    return copied_ ? std::string_view(scratch_ + copyStart_, w_ - copyStart_)
+                   : std::string_view(in_ + begin_, end_ - begin_);
+  }
+
+  void Next() {
+    copied_ = false;
+    begin_ = end_ = 0;
+  }
+
+ private:
+  const char* in_;
+  char* scratch_;
+  std::size_t w_ = 0;  // next free byte of scratch
+  std::size_t copyStart_ = 0;
+  std::size_t begin_ = 0, end_ = 0;
+  bool copied_ = false;
+};
+
+// Splits line into fields. Returns false for a blank line. Double-byte characters are kept
+// whole; the first double quote or "=" makes the rest of the line one field; a CR is dropped
+// wherever it stands (the reader hands lines without their LF). Fields beyond the 32nd are
+// dropped.
 bool SplitFields(std::string_view line, std::string& scratch, Fields& out) {
   if (scratch.size() < line.size()) scratch.resize(line.size());
-  char* buffer = scratch.data();
   const char* in = line.data();
   const std::size_t length = line.size();
-  std::size_t w = 0;
-  std::size_t start = 0;
+  FieldBuilder field(in, scratch.data());
   std::size_t i = 0;
   int index = 0;
   bool quoted = false;
-  // Appends the double-byte character whose lead byte is at i (CRs between its bytes are
+  // Takes the double-byte character whose lead byte is at i (CRs between its bytes are
   // line-end debris); false when the lead byte has no partner and ends the scan.
   auto doubleByte = [&]() {
     std::size_t j = i + 1;
     while (j < length && in[j] == '\r') ++j;
     if (j >= length) return false;
-    buffer[w++] = in[i];
-    buffer[w++] = in[j];
+    field.Take(i, i + 1);
+    field.Take(j, j + 1);
     i = j + 1;
     return true;
   };
   while (i < length && !quoted) {
-    const unsigned char c = static_cast<unsigned char>(in[i]);
-    switch (kByteClasses[c]) {
+    switch (kByteClasses[static_cast<unsigned char>(in[i])]) {
       case kPlain: {
         // The run of ordinary bytes up to the next byte that means something.
         std::size_t end = i + 1;
         while (end < length && kByteClasses[static_cast<unsigned char>(in[end])] == kPlain) ++end;
-        std::memcpy(buffer + w, in + i, end - i);
-        w += end - i;
+        field.Take(i, end);
         i = end;
         break;
       }
@@ -103,15 +148,15 @@ bool SplitFields(std::string_view line, std::string& scratch, Fields& out) {
         ++i;
         break;
       case kEquals:
-        buffer[w++] = '=';
+        field.Take(i, i + 1);
         quoted = true;
         ++i;
         break;
       case kSeparator:
         ++i;
-        if (w > start) {
-          out.Value[static_cast<std::size_t>(index)] = std::string_view(buffer + start, w - start);
-          start = w;
+        if (!field.Empty()) {
+          out.Value[static_cast<std::size_t>(index)] = field.View();
+          field.Next();
           if (++index == kMaxFields) {
             out.Count = kMaxFields;
             return true;
@@ -128,14 +173,22 @@ bool SplitFields(std::string_view line, std::string& scratch, Fields& out) {
     const unsigned char c = static_cast<unsigned char>(in[i]);
     if (IsLeadByte(c)) {
       if (!doubleByte()) break;
+    } else if (c >= 0x20 && c <= 0xFD) {
+      std::size_t end = i + 1;
+      while (end < length && static_cast<unsigned char>(in[end]) >= 0x20 && !IsLeadByte(in[end]) &&
+             static_cast<unsigned char>(in[end]) <= 0xFD) {
+        ++end;
+      }
+      field.Take(i, end);
+      i = end;
     } else {
-      if (c >= 0x20 && c <= 0xFD) buffer[w++] = in[i];
       ++i;
     }
   }
-  out.Value[static_cast<std::size_t>(index)] = std::string_view(buffer + start, w - start);
+  const bool blank = index == 0 && field.Empty();
+  out.Value[static_cast<std::size_t>(index)] = field.View();
   out.Count = index + 1;
-  return !(index == 0 && w == start);
+  return !blank;
 }
 
 bool StartsWith(std::string_view f, std::string_view prefix) {

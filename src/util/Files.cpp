@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// <windows.h> renames ReplaceFile to ReplaceFileW; ours is sorea::ReplaceFile.
+#undef ReplaceFile
 #else
 #include <sys/stat.h>
 #include <unistd.h>

@@ -25,16 +25,16 @@ best() {  # best wall time in seconds of three runs of "$@"
 }
 cat "$file" >/dev/null  # both read from the page cache
 wc_s=$(best wc -l "$file")
-reader_ms=$(SOREA_EXCHANGE_FILE="$file" "$build/bench/exchange_bench" \
+read -r reader_ms reader_cpu_ms < <(SOREA_EXCHANGE_FILE="$file" "$build/bench/exchange_bench" \
   --benchmark_filter=BM_ReadExchangeFile --benchmark_format=csv 2>/dev/null |
-  awk -F, '/BM_ReadExchangeFile/ {print $3}')
+  awk -F, '/BM_ReadExchangeFile/ {print $3, $4}')
 SOREA_EXCHANGE_FILE="$file" /usr/bin/time -o /tmp/sorea-bench-time -f %M "$build/bench/exchange_bench" \
   --benchmark_filter=BM_ReadExchangeFile >/dev/null 2>&1
 rss_kb=$(tail -n 1 /tmp/sorea-bench-time)
-awk -v b="$bytes" -v w="$wc_s" -v r="$reader_ms" -v m="$rss_kb" 'BEGIN {
+awk -v b="$bytes" -v w="$wc_s" -v r="$reader_ms" -v c="$reader_cpu_ms" -v m="$rss_kb" 'BEGIN {
   printf "file            %.1f MB\n", b / 1e6
   printf "wc -l           %.3f s\n", w
-  printf "ReadExchangeFile %.3f s (%.0f MB/s)\n", r / 1000, b / 1e6 / (r / 1000)
+  printf "ReadExchangeFile %.3f s wall, %.3f s CPU (%.0f MB/s)\n", r / 1000, c / 1000, b / 1e6 / (r / 1000)
   printf "ratio           %.2f x wc -l\n", (r / 1000) / (w > 0 ? w : 0.001)
   printf "peak RSS        %.1f MB (%.2f x the file)\n", m / 1024, m * 1024 / b
 }'

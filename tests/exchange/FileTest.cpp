@@ -131,6 +131,38 @@ TEST_F(ExchangeFile, LongLinesAndBlockBoundaries) {
   }
 }
 
+TEST_F(ExchangeFile, ReadBlockEdgesSplitNothing) {
+  // The reader takes the file in 1 MiB blocks; what stands across the edge of a block must
+  // read as if it did not.
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  struct Case {
+    const char* name;
+    std::string atEdge;  // starts one byte before the edge
+    std::string text;    // text of the text record that holds it
+    std::size_t lines;   // bare lines read after it
+  };
+  const std::vector<Case> cases = {
+      {"CR before the edge, LF after", "\r\n1 0 0 0\r\n", "aaa", 1},
+      {"double-byte character across the edge", "\x82\xa0y\r\n1 0 0 0\r\n", "\x82\xa0y", 1},
+      {"Ctrl-Z just after the edge", "z\x1a\r\n1 0 0 0\r\n", "z", 0},
+      {"LF just after the edge", "w\n1 0 0 0\n", "w", 1},
+  };
+  for (const Case& c : cases) {
+    std::string bytes;
+    while (bytes.size() < kBlock - 100) bytes += "0 0 0 0\r\n";
+    bytes += "ch 0 0 1 0 \"";
+    bytes += std::string(kBlock - 1 - bytes.size(), 'a');
+    bytes += c.atEdge;
+    const std::size_t before = (kBlock - 100 + 8) / 9;
+    InitElementStore();
+    ASSERT_TRUE(ReadExchangeFile(Put("edge.txt", bytes))) << c.name;
+    ASSERT_EQ(Store.Texts.size(), 1u) << c.name;
+    const std::string& text = Store.Texts[0].Text;
+    EXPECT_EQ(text.substr(text.size() - c.text.size()), c.text) << c.name;
+    EXPECT_EQ(Store.Lines.size(), before + c.lines) << c.name;
+  }
+}
+
 TEST_F(ExchangeFile, WritesRecordsWithCrLfAndJoinsOnlyHeads) {
   struct Case {
     const char* name;

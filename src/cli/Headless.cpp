@@ -149,11 +149,11 @@ int FixedItemCount(ControlId id) {
   }
 }
 
-std::optional<std::string> ParseSet(std::string_view spec, SetOption& option) {
-  const std::size_t eq = spec.find('=');
-  if (eq == std::string_view::npos) return "--set needs NAME=VALUE: " + std::string(spec);
-  const std::string_view name = spec.substr(0, eq);
-  const std::string_view value = spec.substr(eq + 1);
+std::optional<std::string> ParseSet(std::string_view assignment, SetOption& option) {
+  const std::size_t eq = assignment.find('=');
+  if (eq == std::string_view::npos) return "--set needs NAME=VALUE: " + std::string(assignment);
+  const std::string_view name = assignment.substr(0, eq);
+  const std::string_view value = assignment.substr(eq + 1);
   const Control* control = nullptr;
   for (const Control& c : kControls) {
     if (c.name == name) control = &c;

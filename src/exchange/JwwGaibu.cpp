@@ -15,6 +15,44 @@ void Clear(std::deque<T>& table) {
 
 ElementStore Store;
 
+namespace {
+// Every element table, ElementOrder and the output list, emptied and their memory given back.
+void ClearTables(ElementStore& s) {
+  Clear(s.Lines);
+  Clear(s.Circles);
+  Clear(s.Arcs);
+  Clear(s.Texts);
+  Clear(s.Points);
+  Clear(s.CodedPoints);
+  Clear(s.Dimensions);
+  Clear(s.Blocks);
+  for (auto& table : s.Solids) Clear(table);
+  Clear(s.ElementOrder);
+  std::vector<OutputLine>().swap(s.Output);
+}
+
+// The first-value flags while reading, the due flags of the writer afterwards.
+void MarkAllDue(ElementStore& s) {
+  s.LayerGroupDue = s.LayerDue = s.LineColorDue = s.LineTypeDue = s.LineWidthDue = s.TextTypeDue =
+      true;
+  s.TextAttributeDue = s.FontDue = s.PointColorDue = true;
+}
+
+void ResetCurrentAttributes(ElementStore& s) {
+  s.CurrentLayerGroup = 0;
+  s.CurrentLayer = 0;
+  s.CurrentLineColor = 1;
+  s.CurrentLineType = 1;
+  s.CurrentLineWidth = 0;
+  s.CurrentTextType = 1;
+  s.CurrentFreeSize = FreeTextSize{};
+  s.CurrentTextAttribute = 0;
+  s.CurrentFontName.assign(kDefaultFontName);
+  s.CurrentPointColor = 1;
+  s.ExtendedColor = 0;
+}
+}  // namespace
+
 void InitElementStore() {
   ElementStore& s = Store;
   s.AxisAngle = 0;
@@ -43,22 +81,10 @@ void InitElementStore() {
   s.PickedPointCount = 0;
 
   s.LineWidthSeen = false;
-  s.LayerGroupDue = s.LayerDue = s.LineColorDue = s.LineTypeDue = s.LineWidthDue = s.TextTypeDue =
-      true;
-  s.TextAttributeDue = s.FontDue = s.PointColorDue = true;
+  MarkAllDue(s);
 
   s.CurrentPickGroup = 0;
-  s.CurrentLayerGroup = 0;
-  s.CurrentLayer = 0;
-  s.CurrentLineColor = 1;
-  s.CurrentLineType = 1;
-  s.CurrentLineWidth = 0;
-  s.CurrentTextType = 1;
-  s.CurrentFreeSize = FreeTextSize{};
-  s.CurrentTextAttribute = 0;
-  s.CurrentFontName.assign(kDefaultFontName);
-  s.CurrentPointColor = 1;
-  s.ExtendedColor = 0;
+  ResetCurrentAttributes(s);
   s.EntityFlags = 0;
   s.PolylineCount = 0;
   s.PolylineOpen = false;
@@ -67,17 +93,7 @@ void InitElementStore() {
   s.PendingDimensionLine = LineElement{};
   s.PendingDimensionLine.X2 = 1;
 
-  Clear(s.Lines);
-  Clear(s.Circles);
-  Clear(s.Arcs);
-  Clear(s.Texts);
-  Clear(s.Points);
-  Clear(s.CodedPoints);
-  Clear(s.Dimensions);
-  Clear(s.Blocks);
-  for (auto& table : s.Solids) Clear(table);
-  Clear(s.ElementOrder);
-  std::vector<OutputLine>().swap(s.Output);
+  ClearTables(s);
 }
 
 void ReleaseElementStore() {
@@ -88,35 +104,13 @@ void ReleaseElementStore() {
   std::vector<std::string>().swap(s.LayerNames);
   std::vector<PickedPoint>().swap(s.PickedPoints);
   s.PickedPointCount = 0;
-  Clear(s.Lines);
-  Clear(s.Circles);
-  Clear(s.Arcs);
-  Clear(s.Texts);
-  Clear(s.Points);
-  Clear(s.CodedPoints);
-  Clear(s.Dimensions);
-  Clear(s.Blocks);
-  for (auto& table : s.Solids) Clear(table);
-  Clear(s.ElementOrder);
-  std::vector<OutputLine>().swap(s.Output);
+  ClearTables(s);
 }
 
 void ResetWriterState() {
   ElementStore& s = Store;
-  s.LayerGroupDue = s.LayerDue = s.LineColorDue = s.LineTypeDue = s.LineWidthDue = s.TextTypeDue =
-      true;
-  s.TextAttributeDue = s.FontDue = s.PointColorDue = true;
-  s.CurrentLayerGroup = 0;
-  s.CurrentLayer = 0;
-  s.CurrentLineColor = 1;
-  s.CurrentLineType = 1;
-  s.CurrentLineWidth = 0;
-  s.CurrentTextType = 1;
-  s.CurrentFreeSize = FreeTextSize{};
-  s.CurrentTextAttribute = 0;
-  s.CurrentFontName.assign(kDefaultFontName);
-  s.CurrentPointColor = 1;
-  s.ExtendedColor = 0;
+  MarkAllDue(s);
+  ResetCurrentAttributes(s);
 }
 
 void AppendElementOrder(int kind, int index) {

@@ -21,5 +21,5 @@ else
   tr -d '\r' <"$work/JWC_TEMP.TXT"
 fi
 if [ -x scripts/preview-example.sh ]; then
-  scripts/preview-example.sh "$work"
+  scripts/preview-example.sh "$work" examples/complete-run/JWC_TEMP.TXT
 fi

@@ -136,6 +136,7 @@ int ConvertToPng(const std::string& svg, const std::string& png) {
   RemoveFile(png);
   int rc = std::system(command.c_str());
   if (rc != 0 || !FileExists(png)) {
+    RemoveFile(png);  // a converter that failed may leave an empty or partial picture
     std::fprintf(stderr, "sorea-cli preview: the converter failed to write %s\n", png.c_str());
     return 1;
   }

@@ -373,9 +373,12 @@ class Builder {
   }
 
   void Add(Shape sh) {
-    // A shape with a coordinate that is not a number is left out rather than poisoning the view.
+    // A shape with a coordinate that is not a number, or one far beyond any drawing Jw_cad
+    // makes (a bad file), is left out rather than poisoning the view or the renderer.
+    const double kFar = 1e9;
     for (const Pt& p : sh.Points)
-      if (!Finite(p)) return;
+      if (!Finite(p) || std::fabs(p.X) > kFar || std::fabs(p.Y) > kFar) return;
+    if (!(sh.Radius <= kFar) || !(sh.FontSize <= kFar)) return;
     if (sh.Points.empty()) return;
     shapes_.push_back(std::move(sh));
   }
@@ -431,7 +434,7 @@ std::string DashArray(int lineType, double unit) {
       {6.0, 0.8, 0.4, 0.8, 0.4, 0.8},  // 8 double chain 2
       {2.0, 1.0},                      // 9 dashed
   };
-  if (lineType < 2 || lineType > 9) return "";
+  if (lineType < 2 || lineType > 9 || !(unit > 0)) return "";
   std::string out;
   for (double d : kPatterns[static_cast<std::size_t>(lineType - 1)]) {
     if (!out.empty()) out += ' ';
@@ -488,10 +491,19 @@ struct View {
 };
 
 // withPicks false leaves out the picks' marks, which are sized for the whole view.
+// pixelsPerUnit is the view's magnification: a text whose glyphs would be larger than the
+// picture (a height of 1e300 in a bad file) is left out, since renderers cannot lay out such
+// glyphs; its box stays.
 void EmitShapes(std::string& out, const std::vector<Shape>& shapes, double stroke, double dashUnit,
-                bool withPicks = true) {
+                double pixelsPerUnit, bool withPicks = true) {
+  const double kMaxGlyphPixels = 1500;
   for (const Shape& sh : shapes) {
     if (!withPicks && sh.Class.rfind("pick", 0) == 0) continue;
+    if (sh.Type == ShapeType::Text &&
+        !(sh.FontSize > 0 && sh.FontSize * pixelsPerUnit <= kMaxGlyphPixels &&
+          sh.WidthScale >= 1e-3 && sh.WidthScale <= 1e3 &&
+          std::fabs(sh.LetterSpacing * sh.WidthScale) * pixelsPerUnit <= kMaxGlyphPixels))
+      continue;
     std::string paint;
     if (sh.Type != ShapeType::Text) {
       if (sh.Stroked) {
@@ -534,12 +546,17 @@ void EmitShapes(std::string& out, const std::vector<Shape>& shapes, double strok
         break;
       case ShapeType::Text: {
         // The anchor is the lower left of the text; the baseline sits a little above it so
-        // that a full-width character fills the height from the anchor up.
+        // that a full-width character fills the height from the anchor up. A text larger
+        // than kLayoutSize is laid out at that size and scaled up: the renderer cannot make
+        // fonts of hundreds of thousands of units (texts on a drawing of kilometres).
+        const double kLayoutSize = 10000;
+        double k = sh.FontSize > kLayoutSize ? sh.FontSize / kLayoutSize : 1;
+        double size = sh.FontSize / k;
         out += "<text " + cls + " transform=\"translate(" + Num(sh.Points[0].X) + " " +
                NumY(sh.Points[0].Y) + ") rotate(" + Num(-sh.Angle) + ") scale(" +
-               Num(sh.WidthScale) + " 1)\" x=\"0\" y=\"" + Num(-0.12 * sh.FontSize) +
-               "\" font-size=\"" + Num(sh.FontSize) + "\"";
-        if (sh.LetterSpacing != 0) out += " letter-spacing=\"" + Num(sh.LetterSpacing) + "\"";
+               Num(sh.WidthScale * k) + " " + Num(k) + ")\" x=\"0\" y=\"" + Num(-0.12 * size) +
+               "\" font-size=\"" + Num(size) + "\"";
+        if (sh.LetterSpacing != 0) out += " letter-spacing=\"" + Num(sh.LetterSpacing / k) + "\"";
         out += " fill=\"" + sh.Colour + "\">";
         AppendEscaped(out, sh.Text);
         out += "</text>\n";
@@ -611,8 +628,10 @@ std::string Builder::Finish(bool details) const {
   double width = all.MaxX - all.MinX, height = all.MaxY - all.MinY;
   double extent = std::max(width, height);
   double minX = all.MinX, minY = all.MinY;
-  if (!all.Any || !Finite(extent)) {
-    // Nothing drawn, or coordinates too far apart for any view: an empty view at the origin.
+  // Coordinates too far apart for any view: an empty view at the origin, with solid lines only
+  // (dashes along a line 1e308 long would never end).
+  bool unviewable = all.Any && !Finite(extent);
+  if (!all.Any || unviewable) {
     minX = minY = 0;
     width = height = extent = 0;
   }
@@ -625,18 +644,19 @@ std::string Builder::Finish(bool details) const {
   long pxW = std::max(1L, std::lround(main.W / big * kPixels));
   long pxH = std::max(1L, std::lround(main.H / big * kPixels));
   double stroke = big / 1000;
-  double dashUnit = big / 150;
+  double dashUnit = unviewable ? 0 : big / 150;
 
   std::string out;
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  std::vector<View> views = details ? FindDetails(shapes_, big) : std::vector<View>{};
+  std::vector<View> views =
+      details && !unviewable ? FindDetails(shapes_, big) : std::vector<View>{};
   if (views.empty()) {
     out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(pxW) +
            "\" height=\"" + std::to_string(pxH) + "\" viewBox=\"" + main.ViewBox() + "\">\n";
     out += "<rect class=\"background\" x=\"" + Num(main.X) + "\" y=\"" + NumY(main.Y + main.H) +
            "\" width=\"" + Num(main.W) + "\" height=\"" + Num(main.H) + "\" fill=\"#ffffff\"/>\n";
     out += kGroupOpen;
-    EmitShapes(out, shapes_, stroke, dashUnit);
+    EmitShapes(out, shapes_, stroke, dashUnit, kPixels / big);
     out += "</g>\n</svg>\n";
     return out;
   }
@@ -655,18 +675,26 @@ std::string Builder::Finish(bool details) const {
   out += "<svg class=\"overview\" x=\"0\" y=\"0\" width=\"" + std::to_string(pxW) + "\" height=\"" +
          std::to_string(pxH) + "\" viewBox=\"" + main.ViewBox() + "\">\n";
   out += kGroupOpen;
-  EmitShapes(out, shapes_, stroke, dashUnit);
+  EmitShapes(out, shapes_, stroke, dashUnit, kPixels / big);
   for (std::size_t i = 0; i < views.size(); ++i) {
     const View& v = views[i];
     out += "<rect class=\"detail-frame\" x=\"" + Num(v.X) + "\" y=\"" + NumY(v.Y + v.H) +
            "\" width=\"" + Num(v.W) + "\" height=\"" + Num(v.H) +
            "\" stroke=\"#ff7f00\" stroke-width=\"" + Num(stroke) + "\" stroke-dasharray=\"" +
            Num(4 * stroke) + " " + Num(2 * stroke) + "\" fill=\"none\"/>\n";
-    out += "<text class=\"detail-number\" x=\"" + Num(v.X) + "\" y=\"" + NumY(v.Y + v.H) +
-           "\" text-anchor=\"end\" font-size=\"" + Num(big / 40) + "\" fill=\"#ff7f00\">" +
-           std::to_string(i + 1) + "</text>\n";
   }
   out += "</g>\n</svg>\n";
+  // The frames' numbers stand in the picture's pixels: a font as large as a drawing of
+  // kilometres is more than the renderer can take.
+  for (std::size_t i = 0; i < views.size(); ++i) {
+    const View& v = views[i];
+    double x = (v.X - main.X) / main.W * static_cast<double>(pxW);
+    double y = (main.Y + main.H - (v.Y + v.H)) / main.H * static_cast<double>(pxH);
+    out += "<text class=\"detail-number\" x=\"" + Num(x - 2) + "\" y=\"" + Num(y) +
+           "\" text-anchor=\"end\" font-size=\"20\" font-family=\"sans-serif\" "
+           "fill=\"#ff7f00\">" +
+           std::to_string(i + 1) + "</text>\n";
+  }
   for (std::size_t i = 0; i < views.size(); ++i) {
     const View& v = views[i];
     long top = static_cast<long>(i) * (kPanel + kGap);
@@ -674,7 +702,7 @@ std::string Builder::Finish(bool details) const {
            std::to_string(top) + "\" width=\"" + std::to_string(kPanel) + "\" height=\"" +
            std::to_string(kPanel) + "\" viewBox=\"" + v.ViewBox() + "\">\n";
     out += kGroupOpen;
-    EmitShapes(out, shapes_, v.W / 330, v.W / 50, false);
+    EmitShapes(out, shapes_, v.W / 330, v.W / 50, static_cast<double>(kPanel) / v.W, false);
     out += "</g>\n</svg>\n";
     out += "<rect class=\"detail-border\" x=\"" + std::to_string(pxW + kGap) + "\" y=\"" +
            std::to_string(top) + "\" width=\"" + std::to_string(kPanel) + "\" height=\"" +

@@ -607,6 +607,25 @@ TEST_F(PreviewTest, WritesTheSvgFileAndAPng) {
   for (const auto& e : fs::directory_iterator(dir_))
     files += e.path().extension() == ".svg" ? 1 : 0;
   EXPECT_EQ(files, 0u);
+
+  // Drawings the converter could choke on still come out as pictures.
+  const std::vector<std::vector<std::string>> hard = {
+      // A map at 1:100000: a 5 mm text is 500000 units high.
+      {"hs 100000 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "cn0 5 5 0 2", "ch 0 0 10 0 \"A", "0 0 1e6 1e6",
+       "pt 10 10 1 0 20"},
+      // Dashed lines and filled solids far apart, and a text too large for any picture.
+      {"lt2", "-1e308 0 1e308 0", "sc 0 0 1e7 0 90 1 0 0", "pt 1 1", "cn0 1e300 1e300 0 1",
+       "ch 0 0 10 0 \"A"},
+  };
+  for (const auto& lines : hard) {
+    for (bool details : {false, true}) {
+      std::vector<std::string> args = {Write("hard.txt", lines), "--png", png};
+      if (details) args.push_back("--details");
+      r = Run(args);
+      EXPECT_EQ(r.Code, 0) << lines[0] << " " << r.Err;
+      EXPECT_GT(fs::exists(png) ? fs::file_size(png) : 0u, 100u) << lines[0];
+    }
+  }
 }
 
 // The drawing's corners of a view: its viewBox read back with y up.

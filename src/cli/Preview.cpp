@@ -63,6 +63,9 @@ int ParseOptions(const std::vector<std::string>& args, Options& o) {
     }
   }
   if (o.In.empty()) return Usage("no input file");
+  if (!o.Png.empty() && (o.Png == o.Output || o.Png == o.In))
+    return Usage("--png must name a file of its own");
+  if (!o.Output.empty() && o.Output == o.In) return Usage("--output would overwrite the input");
   return 0;
 }
 

@@ -567,6 +567,8 @@ TEST_F(PreviewTest, BadUseGivesAMessageAndAnExitCode) {
       {"two inputs", {in, in}, 2},
       {"option twice", {in, "--before", in, "--before", in}, 2},
       {"missing before", {in, "--before", missing}, 1},
+      {"png over the svg", {in, "--output", in + ".svg", "--png", in + ".svg"}, 2},
+      {"svg over the input", {in, "--output", in}, 2},
       {"unwritable output", {in, "--output", (dir_ / "no" / "dir" / "x.svg").string()}, 1},
   };
   for (const Case& c : cases) {

@@ -644,7 +644,7 @@ Window WindowOf(const Tag& svg) {
 }
 
 TEST_F(PreviewTest, DetailsMagnifyWhereSmallThingsGather) {
-  // A dimension of 1000 at scale 1: arrow strokes of 3 and a value 3 high are specks in the
+  // A dimension of 1000 at scale 1: arrow strokes of 3 and a value 3 high are mere dots in the
   // whole picture; each end and the value get a detail, top to bottom. Details are small
   // windows, so the point each must hold also places it.
   const std::vector<std::string> dimension = {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/CliCommands.h"
+#include "util/X87.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -20,8 +21,8 @@ std::string ExecutableFolder() {
   path.resize(n);
   std::size_t cut = path.find_last_of(L"\\/");
   path.resize(cut == std::wstring::npos ? 0 : cut + 1);
-  int size = WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr,
-                                 0, nullptr, nullptr);
+  int size = WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0,
+                                 nullptr, nullptr);
   std::string utf8(static_cast<std::size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), utf8.data(), size,
                       nullptr, nullptr);
@@ -51,6 +52,7 @@ int Dispatch(const std::vector<std::string>& args) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+  sorea::UseExtendedPrecision();
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
     int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
@@ -62,6 +64,7 @@ int wmain(int argc, wchar_t** argv) {
 }
 #else
 int main(int argc, char** argv) {
+  sorea::UseExtendedPrecision();
   return sorea::cli::Dispatch(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif

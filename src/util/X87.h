@@ -49,6 +49,14 @@ inline long double X87Atan2(long double y, long double x) {
   return r;
 }
 
+// The x64 Windows ABI starts a thread with the x87 unit at 53-bit precision, and a host may
+// leave any setting behind: set 64-bit precision, round to nearest, all exceptions masked, as
+// the arithmetic expects and the Linux build has. Each program calls it once at start.
+inline void UseExtendedPrecision() {
+  unsigned short control = 0x037F;
+  __asm__ volatile("fldcw %0" : : "m"(control));
+}
+
 // Degrees become radians as (degrees / 180) * pi, left to right, in extended precision.
 inline long double DegToRad(long double degrees) {
   return degrees / 180.0L * kPi;

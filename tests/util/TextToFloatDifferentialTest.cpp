@@ -1,0 +1,168 @@
+// TextToFloat against a plain reference: check the whole syntax first, then let
+// std::from_chars convert. The reader's quick paths must give the very same double, bit for
+// bit, for everything Jw_cad, rusk.dat or a user may write.
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "util/MyFunc.h"
+
+namespace sorea {
+namespace {
+
+bool Digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+double ReferenceTextToFloat(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const std::size_t start = i;
+  std::size_t mantissaDigits = 0;
+  while (i < text.size() && Digit(text[i])) ++i, ++mantissaDigits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && Digit(text[i])) ++i, ++mantissaDigits;
+  }
+  if (mantissaDigits == 0) return 0;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t expDigits = 0;
+    while (i < text.size() && Digit(text[i])) ++i, ++expDigits;
+    if (expDigits == 0) return 0;
+  }
+  if (i != text.size()) return 0;
+  double value = 0;
+  const char* last = text.data() + text.size();
+  auto res = std::from_chars(text.data() + start, last, value, std::chars_format::general);
+  if (res.ec != std::errc() || res.ptr != last || !std::isfinite(value)) return 0;
+  return negative ? -value : value;
+}
+
+std::uint64_t Bits(double d) {
+  std::uint64_t b;
+  std::memcpy(&b, &d, sizeof b);
+  return b;
+}
+
+// Compares one text and reports it by name so a failure shows what was read.
+void ExpectSame(const std::string& text) {
+  const double got = TextToFloat(text);
+  const double want = ReferenceTextToFloat(text);
+  EXPECT_EQ(Bits(got), Bits(want)) << "text \"" << text << "\" gave " << got << ", want " << want;
+}
+
+TEST(TextToFloatDifferential, HandPickedEdges) {
+  const std::vector<std::string> texts = {
+      // syntax
+      "", " ", "+", "-", ".", "-.", "5.", ".5", "-.5", "+5.", "e5", ".e5", "5.e3", ".5e-3", "1e",
+      "1e+", "1e-", "1E+2", "1e2 ", " 1e2", "   -0", "-0", "+0", "0.", "-0.0e0", "0e999",
+      "0e-99999999999999999999", "-0e99999999999999999999", "1,5", "1.5.", "1..5", "--1", "+-1",
+      "1e2e3", "0x10", "inf", "nan", "-inf", "1\t", "\t1", "1d", "00000000000000000001",
+      "1.0000000000000000000000000000", "000000000000000000000000.5",
+      // the exact range of the quick path
+      "9007199254740992", "9007199254740993", "9007199254740994", "9007199254740995",
+      "9007199254740992.5", "900719925474099.25", "90071992547409925e-1", "9007199254740993e-22",
+      "9007199254740993e22", "9007199254740993e23", "9007199254740991e22", "9007199254740991e23",
+      "1e22", "1e23", "1e-22", "1e-23", "123456789012345678", "1234567890123456789",
+      "12345678901234567890", "0.1", "0.2", "0.3", "2.675", "12.345", "0.015", "-5252.56916662819",
+      "3.2783543701953e-005", "749.999999999999", "455.000000000001",
+      // subnormals and the bottom of the range
+      "4.9406564584124654e-324", "2.4703282292062327e-324", "2.4703282292062328e-324",
+      "2.47032822920623272e-324", "1e-324", "5e-324", "2.2250738585072011e-308",
+      "2.2250738585072014e-308", "1e-400",
+      // the top of the range
+      "1.7976931348623157e308", "1.7976931348623158e308", "1.7976931348623159e308",
+      "1.797693134862315807937e308", "1.8e308", "1e309", "-1e309", "1e99999999999999999999",
+      "179769313486231570000000000000000000000000000000000000000000000000000000000000000000"
+      "000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+      "000000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+      "00000000000000000000000000000000000000000000000000000000000000000000000000"};
+  for (const std::string& text : texts) ExpectSame(text);
+}
+
+// Generated numbers in every shape the syntax allows, and some it does not.
+TEST(TextToFloatDifferential, GeneratedTexts) {
+  std::mt19937_64 random(20260601);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+  const char kNoise[] = " .eE+-x,\t0123456789";
+  for (int round = 0; round < 400000; ++round) {
+    std::string text;
+    const int shape = pick(0, 9);
+    if (shape == 0) {
+      // arbitrary bytes from the characters a number is made of
+      const int length = pick(1, 12);
+      for (int k = 0; k < length; ++k) text.push_back(kNoise[pick(0, sizeof kNoise - 2)]);
+    } else {
+      if (pick(0, 7) == 0) text.append(static_cast<std::size_t>(pick(1, 3)), ' ');
+      const int sign = pick(0, 3);
+      if (sign == 1) text.push_back('-');
+      if (sign == 2) text.push_back('+');
+      const int length = pick(1, 25);
+      const int point = pick(-1, length);  // -1: no point
+      if (pick(0, 5) == 0) text.append(static_cast<std::size_t>(pick(1, 6)), '0');
+      for (int k = 0; k < length; ++k) {
+        if (k == point) text.push_back('.');
+        text.push_back(static_cast<char>('0' + pick(0, 9)));
+      }
+      if (point == length) text.push_back('.');
+      if (pick(0, 2) == 0) {
+        text.push_back(pick(0, 1) ? 'e' : 'E');
+        const int expSign = pick(0, 2);
+        if (expSign == 1) text.push_back('-');
+        if (expSign == 2) text.push_back('+');
+        const int magnitude = pick(0, 4) == 0 ? pick(0, 400) : pick(0, 30);
+        text += std::to_string(magnitude);
+      }
+      if (pick(0, 30) == 0) text.push_back(kNoise[pick(0, sizeof kNoise - 2)]);
+    }
+    ExpectSame(text);
+    if (HasFailure()) return;
+  }
+}
+
+// Neighbours of 2^53 and of the largest exact powers of ten, where a quick path that took
+// one digit too many or one power too far would round differently.
+TEST(TextToFloatDifferential, AroundTheExactLimits) {
+  const std::uint64_t kTop = std::uint64_t{1} << 53;
+  for (std::uint64_t m = kTop - 50; m <= kTop + 50; ++m) {
+    for (int e = -25; e <= 25; ++e) {
+      ExpectSame(std::to_string(m) + "e" + std::to_string(e));
+      ExpectSame("-" + std::to_string(m) + "5e" + std::to_string(e));
+    }
+    const std::string digits = std::to_string(m);
+    for (std::size_t at = 0; at <= digits.size(); ++at) {
+      ExpectSame(digits.substr(0, at) + "." + digits.substr(at));
+      ExpectSame(digits.substr(0, at) + "." + digits.substr(at) + "5");
+    }
+  }
+  // Subnormal and overflow neighbourhoods, digit by digit.
+  for (const char* stem :
+       {"4.94065645841246544e-324", "2.47032822920623272e-324", "2.22507385850720138e-308",
+        "1.79769313486231570e308", "1.79769313486231580e308"}) {
+    std::string text = stem;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+      if (!Digit(text[k])) continue;
+      for (char d = '0'; d <= '9'; ++d) {
+        std::string changed = text;
+        changed[k] = d;
+        ExpectSame(changed);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sorea

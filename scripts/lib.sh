@@ -20,8 +20,14 @@ need_packages() {
   if [ ! -f /tmp/.sorea-apt-updated ]; then
     apt-get update -qq >/dev/null 2>&1 && touch /tmp/.sorea-apt-updated
   fi
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
-    >/tmp/sorea-apt.log 2>&1 || { say "apt-get install failed, see /tmp/sorea-apt.log"; return 1; }
+  local log
+  log=$(mktemp -t sorea-apt.XXXXXX)
+  if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+    >"$log" 2>&1; then
+    say "apt-get install failed, see $log"
+    return 1
+  fi
+  rm -f "$log"
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev python3)

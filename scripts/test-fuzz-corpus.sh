@@ -13,11 +13,20 @@ if ! cmake --preset fuzz >/dev/null || ! cmake --build --preset fuzz --target ex
   say "fuzz corpus: build FAILED"
   exit 1
 fi
-inputs=(tests/exchange/fuzz-corpus/* ../shared/samples/real/*.txt)
-if "$build/fuzz/exchange_fuzz" -runs=1 "${inputs[@]}" >/tmp/sorea-fuzz-corpus.log 2>&1; then
+# A pattern that matches nothing must give no input at all, never the pattern itself.
+shopt -s nullglob
+inputs=(tests/exchange/fuzz-corpus/* tests/data/real/*.txt)
+shopt -u nullglob
+if [ ${#inputs[@]} -eq 0 ]; then
+  say "fuzz corpus: FAILED, no inputs found"
+  exit 1
+fi
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if "$build/fuzz/exchange_fuzz" -runs=1 "${inputs[@]}" >"$log" 2>&1; then
   say "fuzz corpus: ${#inputs[@]} inputs replayed, no fault"
 else
-  tail -n 40 /tmp/sorea-fuzz-corpus.log
+  tail -n 40 "$log"
   say "fuzz corpus: FAILED"
   exit 1
 fi

@@ -253,7 +253,7 @@ TEST_F(InspectCommand, MalformedFilesStillGiveJson) {
 
 TEST(InspectRealFiles, EveryFileReadsAndGivesValidJson) {
   int files = 0;
-  for (const auto& entry : fs::directory_iterator(fs::path(SOREA_SHARED_DIR) / "samples/real")) {
+  for (const auto& entry : fs::directory_iterator(fs::path(SOREA_REAL_SAMPLES))) {
     if (entry.path().filename() == "PROVENANCE.txt") continue;
     ++files;
     Outcome run = Inspect(Quote(entry.path().string()));
@@ -265,20 +265,20 @@ TEST(InspectRealFiles, EveryFileReadsAndGivesValidJson) {
 }
 
 TEST(InspectRealFiles, ValuesReadByHand) {
-  const std::string real = std::string(SOREA_SHARED_DIR) + "/samples/real/";
+  const std::string real = std::string(SOREA_REAL_SAMPLES) + "/";
   struct Case {
     std::string file;
     std::vector<std::string> pieces;
   };
   const std::vector<Case> cases = {
-      {"Scarab-11__s-claude-2__tenkaizu__kenshou__jwc_dump_plan.txt",
+      {"floor-plan.txt",
        {"\"Lines\":780", "\"Circles\":8", "\"Arcs\":11", "\"Texts\":78", "\"Points\":61",
         "\"InitialLayer\":14", "\"InitialTextType\":3",
         "\"InitialFontName\":\"<\xef\xbc\xad\xef\xbc\xb3 "
         "\xe3\x82\xb4\xe3\x82\xb7\xe3\x83\x83\xe3\x82\xaf>\"",
         "\"HnValues\":[-15225.3814698562,-10767.2625565076,15701.7974636297,11878.1613487645]",
         "\"Dx\":-3.2783543701953E-5", "\"Text\":\"1,820\""}},
-      {"FUJI-CORPORATION-GROUP__parcel_allocation__jwc_temp2__705e7fba.txt",
+      {"parcel-14.txt",
        {"{\"Index\":3,\"X\":8234.02932467943,\"Y\":-12529.4615434792,\"Kind\":1}",
         "{\"Index\":4,\"X\":17488.029324678,\"Y\":27572.5384565112,\"Kind\":0}",
         "\"PickedPointCount\":7", "\"InitialTextType\":10",

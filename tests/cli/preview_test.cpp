@@ -703,10 +703,7 @@ TEST_F(PreviewTest, DetailsOnlyWhenAskedFor) {
 
 // A real floor plan written by Jw_cad: every element the reader keeps appears once.
 TEST_F(PreviewTest, RealDrawingShowsEveryStoredElement) {
-  const std::string sample = std::string(SOREA_SHARED_DIR) +
-                             "/samples/real/Scarab-11__s-claude-2__tenkaizu__kenshou__jwc_dump_"
-                             "plan.txt";
-  if (!fs::exists(sample)) GTEST_SKIP() << "sample not found";
+  const std::string sample = std::string(SOREA_REAL_SAMPLES) + "/floor-plan.txt";
   sorea::InitElementStore();
   ASSERT_TRUE(sorea::ReadExchangeFile(sample));
   std::size_t lines = sorea::Store.Lines.size(), circles = sorea::Store.Circles.size(),

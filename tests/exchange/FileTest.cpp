@@ -346,7 +346,7 @@ TEST_F(ExchangeFile, RoundTripThroughWriterAndReader) {
 
 std::vector<fs::path> RealSamples() {
   std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(fs::path(SOREA_SHARED_DIR) / "samples/real")) {
+  for (const auto& entry : fs::directory_iterator(fs::path(SOREA_REAL_SAMPLES))) {
     if (entry.path().filename() != "PROVENANCE.txt") files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());
@@ -367,9 +367,7 @@ TEST(ExchangeRealFiles, EveryFileReads) {
 TEST(ExchangeRealFiles, PickedPointsAndTextTypes) {
   InitElementStore();
   ASSERT_TRUE(
-      ReadExchangeFile(std::string(SOREA_SHARED_DIR) +
-                       "/samples/real/FUJI-CORPORATION-GROUP__parcel_allocation__jwc_temp2__"
-                       "705e7fba.txt"));
+      ReadExchangeFile(std::string(SOREA_REAL_SAMPLES) + "/parcel-14.txt"));
   EXPECT_EQ(Store.LayerGroupScale[0], 500);
   EXPECT_EQ(Store.LayerGroupScale[15], 250);
   EXPECT_EQ(Store.PickedPointCount, 7);
@@ -394,8 +392,7 @@ TEST(ExchangeRealFiles, PickedPointsAndTextTypes) {
 TEST(ExchangeRealFiles, FloorPlanDump) {
   InitElementStore();
   ASSERT_TRUE(ReadExchangeFile(
-      std::string(SOREA_SHARED_DIR) +
-      "/samples/real/Scarab-11__s-claude-2__tenkaizu__kenshou__jwc_dump_plan.txt"));
+      std::string(SOREA_REAL_SAMPLES) + "/floor-plan.txt"));
   EXPECT_EQ(Store.LayerGroupScale[0], 100);
   EXPECT_EQ(Store.TextTypeTable[10].Width, 12);
   EXPECT_EQ(Store.TextTypeTable[1].Color, 6);

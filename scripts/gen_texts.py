@@ -8,7 +8,6 @@ import pathlib
 SINGLE = [
     ("kAppTitle", "tavo_ソレア"),
     ("kCaption", "ソレア"),
-    ("kDefaultFontName", "<ＭＳ ゴシック>"),
     ("kDialogFontFace", "ＭＳ ゴシック"),
     ("kZeroLengthMessage", "寸法が「0」になりますので作図出来ません"),
     ("kMessageCaption", "確認"),
@@ -16,7 +15,6 @@ SINGLE = [
     ("kStatusWorking", "処理中です"),
     ("kStatusWriting", "ファイル生成中です"),
     ("kTextTypeCurrent", "現在の文字種("),
-    ("kUnitMetre", "ｍ"),
     ("kButtonOk", "ＯＫ(&Y)"),
     ("kButtonCancel", "キャンセル(&N)"),
     ("kRadioGroup1Caption", "小数点以下の０表示"),

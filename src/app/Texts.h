@@ -11,8 +11,6 @@ namespace sorea::texts {
 inline constexpr std::string_view kAppTitle = "tavo_\203\134\203\214\203A";
 // ソレア
 inline constexpr std::string_view kCaption = "\203\134\203\214\203A";
-// <ＭＳ ゴシック>
-inline constexpr std::string_view kDefaultFontName = "<\202l\202r \203S\203V\203b\203N>";
 // ＭＳ ゴシック
 inline constexpr std::string_view kDialogFontFace = "\202l\202r \203S\203V\203b\203N";
 // 寸法が「0」になりますので作図出来ません
@@ -27,8 +25,6 @@ inline constexpr std::string_view kStatusWorking = "\217\210\227\235\222\206\202
 inline constexpr std::string_view kStatusWriting = "\203t\203@\203C\203\213\220\266\220\254\222\206\202\305\202\267";
 // 現在の文字種(
 inline constexpr std::string_view kTextTypeCurrent = "\214\273\215\335\202\314\225\266\216\232\216\355(";
-// ｍ
-inline constexpr std::string_view kUnitMetre = "\202\215";
 // ＯＫ(&Y)
 inline constexpr std::string_view kButtonOk = "\202n\202j(&Y)";
 // キャンセル(&N)

@@ -3,12 +3,13 @@
 // the vertical dimension.
 #include "app/Unit1.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 
 #include "app/Texts.h"
 #include "dimension/Dimension.h"
 #include "exchange/JwwGaibu.h"
+#include "util/Files.h"
 #include "util/MyFunc.h"
 #include "util/X87.h"
 
@@ -16,22 +17,9 @@ namespace sorea {
 
 namespace {
 
-constexpr std::string_view kControlNames[] = {
-    "ComboBox1",   "ComboBox2",   "ComboBox3", "ComboBox4", "ComboBox5", "Edit1",
-    "Edit2",       "Edit3",       "Edit4",     "Edit5",     "Edit6",     "Edit7",
-    "Edit8",       "Edit9",       "CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4",
-    "RadioGroup1", "RadioGroup2", "Memo1",     "LabelA1",   "Button1",   "Button2",
-};
-
 template <std::size_t N>
 std::vector<std::string> Items(const std::array<std::string_view, N>& texts) {
   return std::vector<std::string>(texts.begin(), texts.end());
-}
-
-std::string IntText(int value) {
-  char buffer[16];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
 }
 
 // A length the dialog accepts as "0 or more".
@@ -39,11 +27,88 @@ bool NonNegative(double value) {
   return value >= 0;
 }
 
+using K = ControlKind;
+constexpr std::array<ControlInfo, kControlCount> kControls = {{
+    {ControlId::ComboBox1, "ComboBox1", K::List, &TForm1::ComboBox1},
+    {ControlId::ComboBox2, "ComboBox2", K::List, &TForm1::ComboBox2},
+    {ControlId::ComboBox3, "ComboBox3", K::List, &TForm1::ComboBox3},
+    {ControlId::ComboBox4, "ComboBox4", K::List, &TForm1::ComboBox4},
+    {ControlId::ComboBox5, "ComboBox5", K::List, &TForm1::ComboBox5},
+    {ControlId::Edit1, "Edit1", K::Edit, nullptr, &TForm1::Edit1},
+    {ControlId::Edit2, "Edit2", K::Edit, nullptr, &TForm1::Edit2},
+    {ControlId::Edit3, "Edit3", K::Edit, nullptr, &TForm1::Edit3},
+    {ControlId::Edit4, "Edit4", K::Edit, nullptr, &TForm1::Edit4},
+    {ControlId::Edit5, "Edit5", K::Edit, nullptr, &TForm1::Edit5},
+    {ControlId::Edit6, "Edit6", K::Edit, nullptr, &TForm1::Edit6},
+    {ControlId::Edit7, "Edit7", K::Edit, nullptr, &TForm1::Edit7},
+    {ControlId::Edit8, "Edit8", K::Edit, nullptr, &TForm1::Edit8},
+    {ControlId::Edit9, "Edit9", K::Edit, nullptr, &TForm1::Edit9},
+    {ControlId::CheckBox1, "CheckBox1", K::Check, nullptr, nullptr, &TForm1::CheckBox1},
+    {ControlId::CheckBox2, "CheckBox2", K::Check, nullptr, nullptr, &TForm1::CheckBox2},
+    {ControlId::CheckBox3, "CheckBox3", K::Check, nullptr, nullptr, &TForm1::CheckBox3},
+    {ControlId::CheckBox4, "CheckBox4", K::Check, nullptr, nullptr, &TForm1::CheckBox4},
+    {ControlId::RadioGroup1, "RadioGroup1", K::Radio, nullptr, nullptr, nullptr,
+     &TForm1::RadioGroup1},
+    {ControlId::RadioGroup2, "RadioGroup2", K::Radio, nullptr, nullptr, nullptr,
+     &TForm1::RadioGroup2},
+    {ControlId::Memo1, "Memo1", K::Memo},
+    {ControlId::LabelA1, "LabelA1", K::Label},
+    {ControlId::Button1, "Button1", K::Button},
+    {ControlId::Button2, "Button2", K::Button},
+}};
+
+constexpr bool InIdOrder() {
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    if (static_cast<std::size_t>(kControls[i].Id) != i) return false;
+  }
+  return true;
+}
+static_assert(InIdOrder(), "kControls is indexed by ControlId");
+
+// The member a pointer names, or nullptr when the control has no such value.
+template <typename T, typename Form>
+auto Member(Form& form, T TForm1::*member) -> decltype(&(form.*member)) {
+  return member != nullptr ? &(form.*member) : nullptr;
+}
+
 }  // namespace
 
+const std::array<ControlInfo, kControlCount>& Controls() {
+  return kControls;
+}
+
+const ControlInfo& Control(ControlId id) {
+  return kControls[static_cast<std::size_t>(id)];
+}
+
+const ControlInfo* FindControl(std::string_view name) {
+  for (const ControlInfo& control : kControls) {
+    if (control.Name == name) return &control;
+  }
+  return nullptr;
+}
+
 std::string_view ControlName(ControlId id) {
-  auto index = static_cast<std::size_t>(id);
-  return index < std::size(kControlNames) ? kControlNames[index] : std::string_view();
+  const auto index = static_cast<std::size_t>(id);
+  return index < kControls.size() ? kControls[index].Name : std::string_view();
+}
+
+double DrawingScale(const ElementStore& store) {
+  const int group = store.InitialLayerGroup;
+  if (group < 0 || group >= static_cast<int>(store.LayerGroupScale.size())) return 1;
+  return store.LayerGroupScale[static_cast<std::size_t>(group)];
+}
+
+std::string TEdit::Type(std::string_view typed, std::size_t from, std::size_t to) {
+  if (from > to) std::swap(from, to);
+  to = std::min(to, Text.size());
+  from = std::min(from, to);
+  typed = typed.substr(0, std::min(typed.find_first_of("\r\n"), typed.size()));
+  const std::size_t kept = Text.size() - (to - from);
+  const std::size_t limit = MaxLength > 0 ? static_cast<std::size_t>(MaxLength) : 0;
+  const std::string_view fits = CutWholeChars(typed, kept < limit ? limit - kept : 0);
+  Text.replace(from, to - from, fits);
+  return std::string(fits);
 }
 
 TForm1::TForm1(FormView& view) : view_(view) {
@@ -75,85 +140,48 @@ TForm1::TForm1(FormView& view) : view_(view) {
 }
 
 TComboBox* TForm1::ComboBox(ControlId id) {
-  switch (id) {
-    case ControlId::ComboBox1:
-      return &ComboBox1;
-    case ControlId::ComboBox2:
-      return &ComboBox2;
-    case ControlId::ComboBox3:
-      return &ComboBox3;
-    case ControlId::ComboBox4:
-      return &ComboBox4;
-    case ControlId::ComboBox5:
-      return &ComboBox5;
-    default:
-      return nullptr;
-  }
+  return Member(*this, Control(id).List);
 }
-
 TEdit* TForm1::Edit(ControlId id) {
-  switch (id) {
-    case ControlId::Edit1:
-      return &Edit1;
-    case ControlId::Edit2:
-      return &Edit2;
-    case ControlId::Edit3:
-      return &Edit3;
-    case ControlId::Edit4:
-      return &Edit4;
-    case ControlId::Edit5:
-      return &Edit5;
-    case ControlId::Edit6:
-      return &Edit6;
-    case ControlId::Edit7:
-      return &Edit7;
-    case ControlId::Edit8:
-      return &Edit8;
-    case ControlId::Edit9:
-      return &Edit9;
-    default:
-      return nullptr;
-  }
+  return Member(*this, Control(id).Edit);
 }
-
 TCheckBox* TForm1::CheckBox(ControlId id) {
-  switch (id) {
-    case ControlId::CheckBox1:
-      return &CheckBox1;
-    case ControlId::CheckBox2:
-      return &CheckBox2;
-    case ControlId::CheckBox3:
-      return &CheckBox3;
-    case ControlId::CheckBox4:
-      return &CheckBox4;
-    default:
-      return nullptr;
-  }
+  return Member(*this, Control(id).Check);
 }
-
 TRadioGroup* TForm1::RadioGroup(ControlId id) {
-  switch (id) {
-    case ControlId::RadioGroup1:
-      return &RadioGroup1;
-    case ControlId::RadioGroup2:
-      return &RadioGroup2;
-    default:
-      return nullptr;
-  }
+  return Member(*this, Control(id).Radio);
+}
+const TComboBox* TForm1::ComboBox(ControlId id) const {
+  return Member(*this, Control(id).List);
+}
+const TEdit* TForm1::Edit(ControlId id) const {
+  return Member(*this, Control(id).Edit);
+}
+const TCheckBox* TForm1::CheckBox(ControlId id) const {
+  return Member(*this, Control(id).Check);
+}
+const TRadioGroup* TForm1::RadioGroup(ControlId id) const {
+  return Member(*this, Control(id).Radio);
 }
 
-void TForm1::FillTextTypeList() {
+int TForm1::ItemCount(ControlId id) const {
+  if (const TComboBox* list = ComboBox(id)) return static_cast<int>(list->Items.size());
+  if (const TRadioGroup* group = RadioGroup(id)) return static_cast<int>(group->Items.size());
+  return -1;
+}
+
+void TForm1::FillTextTypeList(const ElementStore& store) {
   ComboBox3.Items.clear();
   ComboBox3.ItemIndex = -1;
   std::string current(texts::kTextTypeCurrent);
-  if (Store.InitialTextType == 0) {
+  if (store.InitialTextType == 0) {
     current += "Free)";
   } else {
-    current += "No" + IntText(Store.InitialTextType) + ")";
+    current += "No" + IntText(store.InitialTextType) + ")";
   }
   ComboBox3.Items.push_back(current);
   for (int n = 1; n <= 10; ++n) {
-    const TextType& type = Store.TextTypeTable[static_cast<std::size_t>(n)];
+    const TextType& type = store.TextTypeTable[static_cast<std::size_t>(n)];
     ComboBox3.Items.push_back("No" + IntText(n) + ": W" + FormatGeneral(type.Width) + " H" +
                               FormatGeneral(type.Height) + " D" + FormatGeneral(type.Spacing));
   }
@@ -161,17 +189,10 @@ void TForm1::FillTextTypeList() {
 
 void TForm1::FormShow() {
   InitElementStore();
-  ProgramFolder = view_.ExecutableFolder();
-  if (!ProgramFolder.empty() && ProgramFolder.back() != '\\' && ProgramFolder.back() != '/') {
-#ifdef _WIN32
-    ProgramFolder += '\\';
-#else
-    ProgramFolder += '/';
-#endif
-  }
+  ProgramFolder = WithSeparator(view_.ExecutableFolder());
   ReadExchangeFile(ProgramFolder + "JWC_TEMP.TXT");
   ResetWriterState();
-  FillTextTypeList();
+  FillTextTypeList(Store);
   LoadSettings(ProgramFolder + "rusk.dat");
   view_.MoveWindow(SavedLeft, SavedTop);
   shown_ = true;
@@ -195,7 +216,7 @@ void TForm1::SetStatus(std::string_view text) {
   view_.RepaintStatus();
 }
 
-bool TForm1::ReadSettings(DimensionSettings& s) {
+bool TForm1::ReadDimensionSettings(DimensionSettings& s) {
   auto refuse = [this](ControlId id) {
     view_.SetFocus(id);
     return false;
@@ -239,12 +260,6 @@ bool TForm1::ReadSettings(DimensionSettings& s) {
   return true;
 }
 
-double TForm1::DrawingScale() const {
-  const int group = Store.InitialLayerGroup;
-  if (group < 0 || group >= static_cast<int>(Store.LayerGroupScale.size())) return 1;
-  return Store.LayerGroupScale[static_cast<std::size_t>(group)];
-}
-
 void TForm1::Button1Click() {
   // After the close sequence the store is gone; a late click has nothing to work on.
   if (closed_ || !shown_) return;
@@ -252,12 +267,12 @@ void TForm1::Button1Click() {
   SavedTop = view_.WindowTop();
 
   DimensionSettings settings;
-  if (!ReadSettings(settings)) return;
+  if (!ReadDimensionSettings(settings)) return;
 
   SaveSettings(ProgramFolder + "rusk.dat");
 
   // Paper millimetres to drawing units, once.
-  const double scale = DrawingScale();
+  const double scale = DrawingScale(Store);
   auto toDrawing = [scale](double paper) {
     return static_cast<double>(static_cast<long double>(paper) * scale);
   };
@@ -266,16 +281,15 @@ void TForm1::Button1Click() {
   settings.ReverseOvershoot = toDrawing(settings.ReverseOvershoot);
 
   const DimensionPicks picks = TakePicks(Store);
-  DimensionLayout layout;
-  ComputeLineEnds(picks, Store.AxisAngle, layout);
-  const double length = MeasuredLength(layout);
+  const DimensionLayout ends = ComputeLineEnds(picks, Store.AxisAngle);
+  const double length = MeasuredLength(ends);
   if (!(std::fabs(static_cast<long double>(length)) >= kTol10)) {
     view_.ShowMessage(texts::kZeroLengthMessage, texts::kMessageCaption);
     return;
   }
 
   SetStatus(texts::kStatusWorking);
-  WriteVerticalDimension(settings, picks, scale, layout);
+  WriteVerticalDimension(DrawVerticalDimension(settings, picks, scale, ends, Store), Store);
   SetStatus(texts::kStatusWriting);
   view_.Close();
 }

@@ -4,6 +4,8 @@
 // same TForm1 runs under the Win32 window and headless.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +13,7 @@
 namespace sorea {
 
 struct DimensionSettings;
+struct ElementStore;
 
 enum class ControlId {
   ComboBox1,
@@ -39,8 +42,10 @@ enum class ControlId {
   Button2,
 };
 
-// The control's component name, "ComboBox1" and so on.
-std::string_view ControlName(ControlId id);
+inline constexpr std::size_t kControlCount = 24;
+
+// What a control is, and so which model value it has.
+enum class ControlKind { List, Edit, Check, Radio, Memo, Label, Button };
 
 struct TComboBox {
   std::vector<std::string> Items;  // Shift-JIS
@@ -51,6 +56,12 @@ struct TEdit {
   std::string Text;   // Shift-JIS
   int MaxLength = 0;  // bytes; limits typing only
   bool ImeOff = true;
+
+  // The user types (or pastes) `typed` over bytes [from, to) of Text. What goes in stops at the
+  // first line break, since the field holds one line, and where Text would grow past MaxLength
+  // bytes, never inside a double-byte character. Text loaded longer than the limit keeps its
+  // bytes but takes nothing more. Returns the bytes that went in.
+  std::string Type(std::string_view typed, std::size_t from, std::size_t to);
 };
 
 struct TCheckBox {
@@ -107,6 +118,7 @@ class TForm1 {
   void FormClose();
   void Button1Click();  // OK: the dimension job
   void Button2Click();  // Cancel
+  // rusk.dat: the dialog's values and position between runs.
   void LoadSettings(const std::string& path);
   void SaveSettings(const std::string& path);
 
@@ -115,16 +127,21 @@ class TForm1 {
   TEdit* Edit(ControlId id);
   TCheckBox* CheckBox(ControlId id);
   TRadioGroup* RadioGroup(ControlId id);
+  const TComboBox* ComboBox(ControlId id) const;
+  const TEdit* Edit(ControlId id) const;
+  const TCheckBox* CheckBox(ControlId id) const;
+  const TRadioGroup* RadioGroup(ControlId id) const;
+  // How many items a list or radio group offers now (ComboBox3 is filled at show); -1 for a
+  // control of another kind.
+  int ItemCount(ControlId id) const;
 
   FormView& View() { return view_; }
 
   // Refills ComboBox3 from the text types the exchange file gave (show sequence).
-  void FillTextTypeList();
-  // Reads the controls as OK does; false (focus put on the refused control) when a value is
-  // refused.
-  bool ReadSettings(DimensionSettings& settings);
-  // The scale of the drawing's layer group: drawing units per paper millimetre.
-  double DrawingScale() const;
+  void FillTextTypeList(const ElementStore& store);
+  // Reads the controls into the job's settings as OK does; false (focus put on the refused
+  // control) when a value is refused.
+  bool ReadDimensionSettings(DimensionSettings& settings);
   bool Shown() const { return shown_; }
   bool Closed() const { return closed_; }
 
@@ -135,5 +152,29 @@ class TForm1 {
   bool shown_ = false;
   bool closed_ = false;
 };
+
+// The one list of the dialog's controls, in ControlId order: name, kind and the model value a
+// control of that kind has in TForm1. Views, the headless driver and the settings file go
+// through it instead of naming controls one by one.
+struct ControlInfo {
+  ControlId Id;
+  std::string_view Name;
+  ControlKind Kind;
+  TComboBox TForm1::*List = nullptr;
+  TEdit TForm1::*Edit = nullptr;
+  TCheckBox TForm1::*Check = nullptr;
+  TRadioGroup TForm1::*Radio = nullptr;
+};
+
+const std::array<ControlInfo, kControlCount>& Controls();
+const ControlInfo& Control(ControlId id);
+// nullptr when no control has that name.
+const ControlInfo* FindControl(std::string_view name);
+// The control's component name, "ComboBox1" and so on.
+std::string_view ControlName(ControlId id);
+
+// The scale of the drawing's layer group (InitialLayerGroup): drawing units per paper
+// millimetre; 1 when the group lies outside the table.
+double DrawingScale(const ElementStore& store);
 
 }  // namespace sorea

@@ -262,10 +262,9 @@ void Element(Json& j, const ElementRef& ref) {
     default: {
       if (ref.Kind < kSolid2 || ref.Kind > kSg) break;
       const SolidElement& e = s.Solids[static_cast<std::size_t>(ref.Kind - kSolid2)][index];
-      static constexpr std::size_t kReals[] = {4, 6, 8, 7, 7, 8, 8};
       Header(j, e.Header);
       KeyInt(j, "ExtendedColor", e.ExtendedColor);
-      KeyReals(j, "Values", e.Values, kReals[ref.Kind - kSolid2]);
+      KeyReals(j, "Values", e.Values, static_cast<std::size_t>(SolidValueCount(ref.Kind)));
       if (ref.Kind == kSc || ref.Kind == kSe) KeyInt(j, "Code", e.Code);
       break;
     }

@@ -1,8 +1,9 @@
 // The vertical dimension that OK builds: from the dialog's values and the four points picked in
 // Jw_cad to the records appended to the output list.
 //
-// Nothing here knows the dialog: the caller fills a DimensionSettings, and the routines read
-// the element store (`Store`) and write through the record writers of JwwGaibu.h.
+// Nothing here knows the dialog: the caller fills a DimensionSettings and hands over the
+// element store the routines read. The job first draws the whole dimension as data
+// (DrawVerticalDimension), then writes it through the record writers of JwwGaibu.h.
 //
 // "Vertical" is meant in the drawing's axis frame, the frame turned by the store's AxisAngle.
 // Named values are doubles (rounded when assigned); temporaries of one expression stay in
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "exchange/JwwGaibu.h"
 
@@ -81,11 +83,11 @@ std::string BuildValueText(double length, const DimensionSettings& settings);
 // exactly as typed.
 std::string SettleAffix(const std::string& typed);
 
-// ---- Geometry and output -------------------------------------------------------------------
+// ---- Geometry -------------------------------------------------------------------------------
 
-// LineStart and LineEnd: P3's horizontal position at the heights of P1 and P2, in the frame
-// turned by axisAngle (degrees).
-void ComputeLineEnds(const DimensionPicks& picks, double axisAngle, DimensionLayout& layout);
+// A layout with LineStart and LineEnd set: P3's horizontal position at the heights of P1 and
+// P2, in the frame turned by axisAngle (degrees). The rest of the layout stays as constructed.
+DimensionLayout ComputeLineEnds(const DimensionPicks& picks, double axisAngle);
 
 // Length of the dimension line from LineStart to LineEnd.
 double MeasuredLength(const DimensionLayout& layout);
@@ -93,23 +95,46 @@ double MeasuredLength(const DimensionLayout& layout);
 // The text type and size of the value for the dialog's choice (0: the drawing's type).
 ValueTextSize ResolveValueTextSize(int textTypeChoice, const ElementStore& store);
 
-// Flag and line of each extension line, first at P1, then at P2. gap and overshoot in drawing
-// units.
-void WriteExtensionLines(const DimensionPicks& picks, double axisAngle, double gap,
-                         double overshoot);
+struct DimSegment {
+  DimPoint From, To;
+};
+
+// The extension line at P1, then at P2. gap and overshoot in drawing units.
+std::array<DimSegment, 2> ExtensionLines(const DimensionPicks& picks, double axisAngle, double gap,
+                                         double overshoot);
 
 // Decides the value's side, cuts the line or the leader at the value's box and fills the rest
 // of layout (LineStart and LineEnd must be set). scale is the drawing scale s.
 void PlaceValue(const DimensionPicks& picks, double axisAngle, double scale,
                 const std::string& valueText, const ValueTextSize& size, DimensionLayout& layout);
 
-// The dimension line and the value text: as separate records, or one dimension entity.
-void WriteValueAndLine(const DimensionLayout& layout, const std::string& valueText,
-                       const ValueTextSize& size, bool dimensionFigure);
-
 // ---- End marks -----------------------------------------------------------------------------
 
 inline constexpr int kEndMarkCount = 12;
+
+// The point markers Jw_cad draws for codes 1 to 11, in paper mm before MarkScale: triangles
+// and the chevron run kMarkerArrowLength from tip to base and are 2 x kMarkerArrowHalfWidth
+// wide there; squares have half a side, circles a radius of kMarkerHalfSize; the slash and the
+// tilde cross the line at 45 degrees and reach 2 x kMarkerHalfSize to each side.
+inline constexpr long double kMarkerArrowLength = 7.5L;
+inline constexpr long double kMarkerArrowHalfWidth = 2.0L;
+inline constexpr long double kMarkerHalfSize = 1.25L;
+
+enum class MarkerShape {
+  None,  // a code outside 1 to 11
+  Triangle,
+  FilledTriangle,
+  TriangleWithAxis,
+  Chevron,
+  Square,
+  FilledSquare,
+  RingInRing,
+  Circle,
+  FilledCircle,
+  Tilde,
+  Slash,
+};
+MarkerShape PointMarkerShape(int code);
 
 // Length along the dimension line taken by end mark kind (paper mm, before MarkScale and the
 // drawing scale); 0 for a kind outside the table.
@@ -119,15 +144,44 @@ double EndMarkReach(int kind, double arrowLength, double arrowAngle);
 // The settings' ReverseOvershoot is in drawing units here.
 bool MarksReversed(const DimensionSettings& settings, double scale, const DimensionLayout& layout);
 
+// One part of an end mark: a stroke (leader, overshoot, arrow stroke) or a point marker.
+struct EndMarkPart {
+  bool IsMarker = false;
+  DimSegment Stroke;
+  int Code = 0;  // the marker's
+  DimPoint At;
+  double Scale = 1, Angle = 0;
+};
+
 // Prolongation (leader or overshoot) and mark at LineStart, then at LineEnd.
-void WriteEndMarks(const DimensionSettings& settings, double scale, const DimensionLayout& layout);
+std::vector<EndMarkPart> DrawEndMarks(const DimensionSettings& settings, double scale,
+                                      const DimensionLayout& layout);
 
-// ---- The whole output ----------------------------------------------------------------------
+// ---- The whole dimension -------------------------------------------------------------------
 
-// Everything one OK appends after the checks, the save and the zero-length test: header,
-// extension lines, dimension line and value, end marks, text type put back. settings hold the
-// lengths already converted to drawing units; scale is the drawing scale s.
-void WriteVerticalDimension(const DimensionSettings& settings, const DimensionPicks& picks,
-                            double scale, DimensionLayout& layout);
+// Everything one OK appends after the attribute header, worked out before any record is
+// written.
+struct DimensionDrawing {
+  DimensionLayout Layout;
+  std::string ValueText;
+  ValueTextSize Size;
+  bool DimensionFigure = false;
+  std::array<DimSegment, 2> ExtensionLines;
+  // The dimension line as separate records: whole, or its two pieces on either side of the
+  // value. Empty when the line and the value are one dimension entity.
+  std::vector<DimSegment> LineParts;
+  std::vector<EndMarkPart> EndMarks;
+};
+
+// The dimension the job writes, after the checks, the save and the zero-length test. ends is
+// the layout with LineStart and LineEnd computed (ComputeLineEnds); settings hold the lengths
+// already converted to drawing units; scale is the drawing scale s.
+DimensionDrawing DrawVerticalDimension(const DimensionSettings& settings,
+                                       const DimensionPicks& picks, double scale,
+                                       const DimensionLayout& ends, const ElementStore& store);
+
+// Appends the dimension to the output list: attribute header, extension lines, dimension line
+// and value, end marks, the drawing's text type put back.
+void WriteVerticalDimension(const DimensionDrawing& drawing, const ElementStore& store);
 
 }  // namespace sorea

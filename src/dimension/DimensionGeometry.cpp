@@ -1,6 +1,5 @@
-// Where the vertical dimension's parts lie, and their records: the line's ends, the extension
-// lines, the value's side and box, the cut of the dimension line or the leader at that box, and
-// the dimension line with its value text.
+// Where the vertical dimension's parts lie: the line's ends, the extension lines, the value's
+// side and box, and the cut of the dimension line or the leader at that box.
 //
 // Every construction happens in the axis frame: a point is taken into it about a centre by
 // turning it through -AxisAngle and brought back through +AxisAngle.
@@ -14,13 +13,6 @@
 namespace sorea {
 
 namespace {
-
-// The flag value every line, point and text of the dimension carries ("z3").
-constexpr int kDimensionFlags = 4;
-// The value text is horizontal in the drawing: direction (10, 0); "cs" is text kind 2.
-constexpr double kTextDx = 10;
-constexpr double kTextDy = 0;
-constexpr int kValueTextKind = 2;
 
 DimPoint Rotate(DimPoint p, DimPoint centre, double degrees) {
   DimPoint r;
@@ -47,11 +39,13 @@ DimensionPicks TakePicks(const ElementStore& store) {
   return picks;
 }
 
-void ComputeLineEnds(const DimensionPicks& picks, double axisAngle, DimensionLayout& layout) {
+DimensionLayout ComputeLineEnds(const DimensionPicks& picks, double axisAngle) {
+  DimensionLayout layout;
   DimPoint r = Rotate(picks.P3, picks.P1, -axisAngle);
   layout.LineStart = Rotate(DimPoint{r.x, picks.P1.y}, picks.P1, axisAngle);
   r = Rotate(picks.P3, picks.P2, -axisAngle);
   layout.LineEnd = Rotate(DimPoint{r.x, picks.P2.y}, picks.P2, axisAngle);
+  return layout;
 }
 
 double MeasuredLength(const DimensionLayout& layout) {
@@ -84,17 +78,19 @@ ValueTextSize ResolveValueTextSize(int textTypeChoice, const ElementStore& store
   return size;
 }
 
-void WriteExtensionLines(const DimensionPicks& picks, double axisAngle, double gap,
-                         double overshoot) {
-  for (const DimPoint& p : {picks.P1, picks.P2}) {
+std::array<DimSegment, 2> ExtensionLines(const DimensionPicks& picks, double axisAngle, double gap,
+                                         double overshoot) {
+  std::array<DimSegment, 2> lines;
+  const DimPoint measured[2] = {picks.P1, picks.P2};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const DimPoint& p = measured[i];
     DimPoint r = Rotate(picks.P3, p, -axisAngle);
     // Towards the dimension line; a line level with the point counts as lying to the right.
     long double sigma = r.x >= p.x ? 1.0L : -1.0L;
-    DimPoint start = Rotate(DimPoint{Add(p.x, sigma * gap), p.y}, p, axisAngle);
-    DimPoint end = Rotate(DimPoint{Add(r.x, sigma * overshoot), p.y}, p, axisAngle);
-    WriteEntityFlags(kDimensionFlags);
-    WriteLine(start.x, start.y, end.x, end.y);
+    lines[i].From = Rotate(DimPoint{Add(p.x, sigma * gap), p.y}, p, axisAngle);
+    lines[i].To = Rotate(DimPoint{Add(r.x, sigma * overshoot), p.y}, p, axisAngle);
   }
+  return lines;
 }
 
 void PlaceValue(const DimensionPicks& picks, double axisAngle, double scale,
@@ -188,62 +184,6 @@ void PlaceValue(const DimensionPicks& picks, double axisAngle, double scale,
     layout.EndGapPoint = DimPoint{Add(end.x, b * X87Cos(back)), Add(end.y, b * X87Sin(back))};
   }
   layout.ValueOrigin = DimPoint{left, bottom};
-}
-
-void WriteValueAndLine(const DimensionLayout& layout, const std::string& valueText,
-                       const ValueTextSize& size, bool dimensionFigure) {
-  const DimPoint& start = layout.LineStart;
-  const DimPoint& end = layout.LineEnd;
-  if (dimensionFigure) {
-    // One entity carries the whole line and the value; Jw_cad cuts it itself.
-    WriteTextType(size.Number, size.Color, size.Width, size.Height, size.Spacing);
-    WriteDimension(valueText, start.x, start.y, end.x, end.y, layout.ValueOrigin.x,
-                   layout.ValueOrigin.y, kTextDx, kTextDy);
-    return;
-  }
-  if (layout.ValueSide == 0) {
-    WriteEntityFlags(kDimensionFlags);
-    WriteLine(start.x, start.y, layout.StartGapPoint.x, layout.StartGapPoint.y);
-    WriteEntityFlags(kDimensionFlags);
-    WriteLine(layout.EndGapPoint.x, layout.EndGapPoint.y, end.x, end.y);
-  } else {
-    WriteEntityFlags(kDimensionFlags);
-    WriteLine(start.x, start.y, end.x, end.y);
-  }
-  WriteTextType(size.Number, size.Color, size.Width, size.Height, size.Spacing);
-  WriteTextAttribute(0);
-  WriteEntityFlags(kDimensionFlags);
-  WriteText(kValueTextKind, valueText, layout.ValueOrigin.x, layout.ValueOrigin.y, kTextDx,
-            kTextDy);
-}
-
-void WriteVerticalDimension(const DimensionSettings& settings, const DimensionPicks& picks,
-                            double scale, DimensionLayout& layout) {
-  const ElementStore& store = Store;
-  const double axis = store.AxisAngle;
-  ComputeLineEnds(picks, axis, layout);
-
-  // The new elements take the attributes in force in the drawing; points take the line colour.
-  WriteLayerGroup(store.InitialLayerGroup);
-  WriteLayer(store.InitialLayer);
-  WriteLineColor(store.InitialLineColor);
-  WritePointColor(store.InitialLineColor);
-  WriteLineType(store.InitialLineType);
-  WriteLineWidth(store.InitialLineWidth);
-  WriteFontName(store.InitialFontName);
-
-  WriteExtensionLines(picks, axis, settings.ExtensionGap, settings.ExtensionOvershoot);
-
-  const ValueTextSize size = ResolveValueTextSize(settings.TextTypeChoice, store);
-  const std::string valueText = BuildValueText(MeasuredLength(layout), settings);
-  PlaceValue(picks, axis, scale, valueText, size, layout);
-  WriteValueAndLine(layout, valueText, size, settings.DimensionFigure);
-
-  WriteEndMarks(settings, scale, layout);
-
-  // The drawing's own text type is in force again after the new elements.
-  WriteTextType(store.InitialTextType, store.InitialFreeSize.Color, store.InitialFreeSize.Width,
-                store.InitialFreeSize.Height, store.InitialFreeSize.Spacing);
 }
 
 }  // namespace sorea

@@ -12,20 +12,14 @@ namespace sorea {
 
 namespace {
 
-constexpr int kDimensionFlags = 4;
-
-// Reach in paper mm of the point markers 1 to 11 (0 is the line arrow, computed); 8 and 10
-// take 1.25 times the square root of two.
-constexpr long double kMarkReach[kEndMarkCount] = {0,    7.5L,  1.25L, 1.25L, 1.25L, 1.25L,
-                                                   7.5L, 1.25L, -1.0L, 7.5L,  -1.0L, 7.5L};
-
-// Q + length * (cos, sin) of the angle in degrees, each coordinate rounded where it is passed.
-void WriteRay(DimPoint q, double length, long double degrees) {
+// Q + length * (cos, sin) of the angle in degrees, each coordinate rounded where it is kept.
+EndMarkPart Ray(DimPoint q, double length, long double degrees) {
   const long double rad = DegToRad(degrees);
-  const double x = static_cast<double>(static_cast<long double>(q.x) + length * X87Cos(rad));
-  const double y = static_cast<double>(static_cast<long double>(q.y) + length * X87Sin(rad));
-  WriteEntityFlags(kDimensionFlags);
-  WriteLine(q.x, q.y, x, y);
+  EndMarkPart part;
+  part.Stroke.From = q;
+  part.Stroke.To = {static_cast<double>(static_cast<long double>(q.x) + length * X87Cos(rad)),
+                    static_cast<double>(static_cast<long double>(q.y) + length * X87Sin(rad))};
+  return part;
 }
 
 // r1 or r2: the mark's reach in drawing units.
@@ -37,14 +31,34 @@ double ScaledReach(int kind, const DimensionSettings& settings, double scale) {
 
 }  // namespace
 
+MarkerShape PointMarkerShape(int code) {
+  constexpr MarkerShape kShapes[kEndMarkCount] = {
+      MarkerShape::None,           MarkerShape::Triangle,     MarkerShape::Square,
+      MarkerShape::RingInRing,     MarkerShape::Circle,       MarkerShape::FilledSquare,
+      MarkerShape::FilledTriangle, MarkerShape::FilledCircle, MarkerShape::Tilde,
+      MarkerShape::Chevron,        MarkerShape::Slash,        MarkerShape::TriangleWithAxis};
+  return code >= 1 && code < kEndMarkCount ? kShapes[code] : MarkerShape::None;
+}
+
 double EndMarkReach(int kind, double arrowLength, double arrowAngle) {
   if (kind < 0 || kind >= kEndMarkCount) return 0;
   if (kind == 0) {
     return static_cast<double>(static_cast<long double>(arrowLength) *
                                X87Cos(DegToRad(arrowAngle)));
   }
-  if (kMarkReach[kind] < 0) return static_cast<double>(sqrtl(2.0L) * 1.25L);
-  return static_cast<double>(kMarkReach[kind]);
+  switch (PointMarkerShape(kind)) {
+    case MarkerShape::Triangle:
+    case MarkerShape::FilledTriangle:
+    case MarkerShape::TriangleWithAxis:
+    case MarkerShape::Chevron:
+      return static_cast<double>(kMarkerArrowLength);
+    case MarkerShape::Tilde:
+    case MarkerShape::Slash:
+      // Twice the half size each way at 45 degrees: the half size times the root of two.
+      return static_cast<double>(sqrtl(2.0L) * kMarkerHalfSize);
+    default:
+      return static_cast<double>(kMarkerHalfSize);
+  }
 }
 
 bool MarksReversed(const DimensionSettings& settings, double scale, const DimensionLayout& layout) {
@@ -54,7 +68,9 @@ bool MarksReversed(const DimensionSettings& settings, double scale, const Dimens
   return static_cast<long double>(r1) + r2 > length || layout.ValueSide != 0;
 }
 
-void WriteEndMarks(const DimensionSettings& settings, double scale, const DimensionLayout& layout) {
+std::vector<EndMarkPart> DrawEndMarks(const DimensionSettings& settings, double scale,
+                                      const DimensionLayout& layout) {
+  std::vector<EndMarkPart> parts;
   const bool reversed = MarksReversed(settings, scale, layout);
   const long double turn = reversed ? 180.0L : 0.0L;
   struct End {
@@ -75,23 +91,29 @@ void WriteEndMarks(const DimensionSettings& settings, double scale, const Dimens
     if (reversed) {
       if (layout.ValueSide == end.side) {
         // The leader: the line prolonged to the value's box.
-        WriteRay(end.q, layout.LeaderLength, outward);
+        parts.push_back(Ray(end.q, layout.LeaderLength, outward));
       } else if (static_cast<long double>(settings.ReverseOvershoot) > kTol10) {
-        WriteRay(end.q, settings.ReverseOvershoot, outward);
+        parts.push_back(Ray(end.q, settings.ReverseOvershoot, outward));
       }
     }
 
     if (end.kind >= 1) {
       // The point marker's scale is the factor itself; Jw_cad sizes the marker.
-      WriteEntityFlags(kDimensionFlags);
-      WritePoint(end.kind, end.q.x, end.q.y, settings.MarkScale, beta);
+      EndMarkPart marker;
+      marker.IsMarker = true;
+      marker.Code = end.kind;
+      marker.At = end.q;
+      marker.Scale = settings.MarkScale;
+      marker.Angle = beta;
+      parts.push_back(marker);
     } else {
       const double stroke =
           static_cast<double>(static_cast<long double>(settings.ArrowLength) * scale);
-      WriteRay(end.q, stroke, outward + settings.ArrowAngle);
-      WriteRay(end.q, stroke, outward - settings.ArrowAngle);
+      parts.push_back(Ray(end.q, stroke, outward + settings.ArrowAngle));
+      parts.push_back(Ray(end.q, stroke, outward - settings.ArrowAngle));
     }
   }
+  return parts;
 }
 
 }  // namespace sorea

@@ -2,14 +2,17 @@
 // chosen precision, with or without separators, trailing zeros and full-width digits, framed by
 // the prefix, the unit mark and the suffix.
 #include <string>
+#include <string_view>
 
-#include "app/Texts.h"
 #include "dimension/Dimension.h"
 #include "util/MyFunc.h"
 
 namespace sorea {
 
 namespace {
+
+// "ｍ", the full-width metre mark after a value in metres (Shift-JIS).
+constexpr std::string_view kUnitMetre = "\202\215";
 
 // Drops the zeros at the end of the decimals, and the point too when no decimal is left.
 // Zeros before the point are never touched, and neither are the separators.
@@ -48,7 +51,7 @@ std::string BuildValueText(double length, const DimensionSettings& settings) {
     if (settings.UnitChoice == 0) {
       text += "mm";
     } else {
-      text += texts::kUnitMetre;
+      text += kUnitMetre;
     }
   }
   text += settings.Suffix;

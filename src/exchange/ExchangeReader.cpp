@@ -19,7 +19,6 @@ namespace sorea {
 namespace {
 
 constexpr int kMaxFields = 32;
-constexpr std::size_t kMaxTextBytes = 255;
 
 // The fields of one line. They point into a scratch buffer that holds the line with quotes,
 // control bytes and separators taken out.
@@ -266,8 +265,8 @@ void FillText(TextElement& t, int kind, const Fields& fl) {
   t.Y = fl.Real(2);
   t.Dx = fl.Real(3);
   t.Dy = fl.Real(4);
-  t.FontName.assign(CutWholeChars(s.CurrentFontName, kMaxTextBytes));
-  t.Text.assign(CutWholeChars(fl[5], kMaxTextBytes));
+  t.FontName.assign(CutWholeChars(s.CurrentFontName, kMaxRecordBytes));
+  t.Text.assign(CutWholeChars(fl[5], kMaxRecordBytes));
 }
 
 bool SamePoint(double x1, double y1, double x2, double y2) {
@@ -614,7 +613,7 @@ void Dispatch(const Fields& fl) {
     const int kind = f == "sc" ? kSc : f == "se" ? kSe : f == "so" ? kSo : kSg;
     SolidElement& e = NewElement(s.Solids[static_cast<std::size_t>(kind - kSolid2)], kind);
     e.ExtendedColor = s.ExtendedColor;
-    const int reals = kind == kSc || kind == kSe ? 7 : 8;
+    const int reals = SolidValueCount(kind);
     for (int i = 0; i < reals; ++i) e.Values[static_cast<std::size_t>(i)] = fl.Real(i + 1);
     if (reals == 7) e.Code = fl.Int(8);
     return EndElement();

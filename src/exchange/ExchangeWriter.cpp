@@ -16,14 +16,12 @@ namespace sorea {
 
 namespace {
 
-constexpr std::size_t kMaxLineBytes = 255;
-
 void Append(std::string_view text, bool head) {
   try {
     std::vector<OutputLine>& out = Store.Output;
     // Grow in steps of a thousand entries rather than one by one.
     if (out.size() == out.capacity()) out.reserve(out.size() + 1000);
-    out.push_back(OutputLine{std::string(CutWholeChars(text, kMaxLineBytes)), head});
+    out.push_back(OutputLine{std::string(CutWholeChars(text, kMaxRecordBytes)), head});
   } catch (...) {
     // Out of memory: the record is lost, the list stays as it was.
   }
@@ -46,7 +44,7 @@ std::string Hex(int value) {
 // Writes keyword + value when the record is due or the value changed.
 void ChangeSuppressed(const char* keyword, int value, bool& due, int& current, bool hex) {
   if (!due && value == current) return;
-  Append(std::string(keyword) + (hex ? Hex(value) : std::to_string(value)), false);
+  Append(std::string(keyword) + (hex ? Hex(value) : IntText(value)), false);
   current = value;
   due = false;
 }
@@ -131,7 +129,7 @@ void WriteTextType(int type, int color, double width, double height, double spac
                                          spacing != cur.Spacing || color != cur.Color);
   if (!s.TextTypeDue && type == s.CurrentTextType && !sizeChanged) return;
   if (type != 0) {
-    Append("cn" + std::to_string(type), false);
+    Append("cn" + IntText(type), false);
   } else {
     Append("cn0 " + Reals({width, height, spacing, static_cast<double>(color)}), false);
     s.CurrentFreeSize = FreeTextSize{width, height, spacing, color};
@@ -173,7 +171,7 @@ void WriteLine(double x1, double y1, double x2, double y2) {
 void WritePoint(int code, double x, double y, double scale, double angle) {
   if (code < -7 || code > 11) code = -3;
   if (std::fabs(static_cast<long double>(scale)) <= kTol8) scale = 1;
-  Append("pt " + Reals({x, y, scale, angle}) + " " + std::to_string(code), false);
+  Append("pt " + Reals({x, y, scale, angle}) + " " + IntText(code), false);
 }
 
 void WriteText(int kind, std::string_view text, double x, double y, double dx, double dy) {

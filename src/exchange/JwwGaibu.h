@@ -1,8 +1,10 @@
 // The host exchange: the element store that holds what Jw_cad handed over in JWC_TEMP.TXT,
 // the reader of that file and the writer of the records we hand back.
 //
-// The store is module state: one object, `Store`, that the operations below act on.
-// InitElementStore makes it fresh; ReleaseElementStore frees its tables.
+// The store is module state: one object, `Store`, owned here. The reader, the writer and the
+// store operations below act on it; every other routine that reads the store takes it as a
+// parameter, and only the top of a run (the dialog's events, a sorea-cli command) hands it
+// `Store`. InitElementStore makes it fresh; ReleaseElementStore frees its tables.
 #pragma once
 
 #include <array>
@@ -32,6 +34,13 @@ enum ElementKind : int {
   kSo = 14,
   kSg = 15,
 };
+
+// The longest text a record carries and the longest line the writer writes, in bytes; a text
+// is cut there at a whole character.
+inline constexpr std::size_t kMaxRecordBytes = 255;
+
+// "<ＭＳ ゴシック>" in Shift-JIS: Jw_cad's default font, the current font name of a fresh store.
+inline constexpr std::string_view kDefaultFontName = "<\202l\202r \203S\203V\203b\203N>";
 
 // Keywords of the text records, indexed by TextKind 0..9.
 inline constexpr std::array<const char*, 10> kTextKeywords = {"ch", "cv", "cs", "cr", "co",
@@ -70,8 +79,8 @@ struct TextElement {
   int TextType = 1;
   double Width = 0, Height = 0, Spacing = 0;
   double X = 0, Y = 0, Dx = 0, Dy = 0;
-  std::string FontName;  // at most 255 bytes
-  std::string Text;      // at most 255 bytes
+  std::string FontName;  // at most kMaxRecordBytes
+  std::string Text;      // at most kMaxRecordBytes
 };
 
 struct PointElement {
@@ -97,8 +106,13 @@ struct BlockElement {  // TJwwEntBlk
   std::string Name;  // any length
 };
 
-// Kinds 9 to 15. Values holds the reals in record order: 4 for kind 9, 6 for kind 10, 8 for
-// kind 11, 7 for kinds 12 and 13 (Code holds their eighth value), 8 for kinds 14 and 15.
+// Kinds 9 to 15. Values holds the reals in record order, SolidValueCount of them (Code holds
+// the eighth value of kinds 12 and 13).
+inline constexpr int SolidValueCount(int kind) {
+  constexpr int kCounts[] = {4, 6, 8, 7, 7, 8, 8};
+  return kind >= kSolid2 && kind <= kSg ? kCounts[kind - kSolid2] : 0;
+}
+
 struct SolidElement {
   ElementHeader Header;
   int ExtendedColor = 0;
@@ -131,23 +145,61 @@ struct ElementRef {
 // One entry of the output list. Head marks a record head appended by WriteText or
 // WriteDimension: only a head is joined with the entry after it on one physical line.
 struct OutputLine {
-  std::string Text;  // at most 255 bytes, never splitting a double-byte character
+  std::string Text;  // at most kMaxRecordBytes, never splitting a double-byte character
   bool Head = false;
 };
 
-struct ElementStore {
+// The attributes the reader tracks line by line and the writer then takes over: what
+// ResetWriterState puts back to these values.
+struct AttributesInForce {
+  int CurrentLayerGroup = 0;
+  int CurrentLayer = 0;
+  int CurrentLineColor = 1;
+  int CurrentLineType = 1;
+  int CurrentLineWidth = 0;
+  int CurrentTextType = 1;
+  FreeTextSize CurrentFreeSize;
+  int CurrentTextAttribute = 0;
+  std::string CurrentFontName{kDefaultFontName};
+  int CurrentPointColor = 1;
+  int ExtendedColor = 0;
+};
+
+// First-value flags while reading; the writer's due flags after ResetWriterState.
+struct DueFlags {
+  bool LayerGroupDue = true;
+  bool LayerDue = true;
+  bool LineColorDue = true;
+  bool LineTypeDue = true;
+  bool LineWidthDue = true;
+  bool TextTypeDue = true;
+  bool TextAttributeDue = true;
+  bool FontDue = true;
+  bool PointColorDue = true;
+};
+
+template <std::size_t N>
+constexpr std::array<double, N> Filled(double value) {
+  std::array<double, N> values{};
+  values.fill(value);
+  return values;
+}
+
+// A default-constructed store is the fresh store of InitElementStore: these initialisers are
+// the one place its initial values are set.
+struct ElementStore : AttributesInForce, DueFlags {
   // Header values.
   double AxisAngle = 0;
   std::string HostFileName;
-  std::array<double, 16> LayerGroupScale{};
+  std::array<double, 16> LayerGroupScale = Filled<16>(1.0);
   std::array<double, 2> PaperSize{1189, 841};
   std::array<TextType, 11> TextTypeTable{};  // index 1..10; entry 0 unused
   bool BzSeen = false;
   std::array<double, 4> HnValues{};
-  std::vector<int> LayerGroupValues;         // 16
-  std::vector<std::string> LayerGroupNames;  // 16
-  std::vector<int> LayerValues;              // 256, index group * 16 + layer
-  std::vector<std::string> LayerNames;       // 256
+  std::vector<int> LayerGroupValues = std::vector<int>(16);
+  std::vector<std::string> LayerGroupNames = std::vector<std::string>(16);
+  std::vector<int> LayerValues = std::vector<int>(256);  // index group * 16 + layer
+  std::vector<std::string> LayerNames = std::vector<std::string>(256);
 
   // Initial attributes: the first value of each attribute record in the file.
   int InitialLayerGroup = 0;
@@ -159,31 +211,8 @@ struct ElementStore {
   FreeTextSize InitialFreeSize;
   std::string InitialFontName;
 
-  // First-value flags while reading; the writer's due flags after ResetWriterState.
-  bool LayerGroupDue = true;
-  bool LayerDue = true;
-  bool LineColorDue = true;
-  bool LineTypeDue = true;
-  bool LineWidthDue = true;
-  bool TextTypeDue = true;
-  bool TextAttributeDue = true;
-  bool FontDue = true;
-  bool PointColorDue = true;
-
-  // Current attributes (while reading: in force at the current line; after
-  // ResetWriterState: what the writer last wrote).
+  // Attributes of the line being read (besides AttributesInForce).
   int CurrentPickGroup = 0;
-  int CurrentLayerGroup = 0;
-  int CurrentLayer = 0;
-  int CurrentLineColor = 1;
-  int CurrentLineType = 1;
-  int CurrentLineWidth = 0;
-  int CurrentTextType = 1;
-  FreeTextSize CurrentFreeSize;
-  int CurrentTextAttribute = 0;
-  std::string CurrentFontName;  // "<ＭＳ ゴシック>" after init
-  int CurrentPointColor = 1;
-  int ExtendedColor = 0;
   int EntityFlags = 0;
   bool LineWidthSeen = false;
   int PolylineCount = 0;
@@ -191,7 +220,7 @@ struct ElementStore {
   bool DimensionOpen = false;
 
   // Picked points: entries 0..99, the reader fills 1..99.
-  std::vector<PickedPoint> PickedPoints;  // 100 after InitElementStore
+  std::vector<PickedPoint> PickedPoints = std::vector<PickedPoint>(100);
   int PickedPointCount = 0;
 
   // Element tables, one per kind, in input order. They are kept in blocks (std::deque) rather
@@ -210,7 +239,8 @@ struct ElementStore {
   std::array<Table<SolidElement>, 7> Solids;  // kinds 9..15 at index kind - 9
   Table<ElementRef> ElementOrder;
 
-  LineElement PendingDimensionLine;
+  // The last line read while a dimension is open: from (0, 0) to (1, 0) until one is read.
+  LineElement PendingDimensionLine{ElementHeader{}, 0, 0, 0, 1, 0};
 
   // The output list the writer collects and WriteExchangeFile writes at close.
   std::vector<OutputLine> Output;

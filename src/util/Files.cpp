@@ -33,7 +33,9 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) {
+  return DeleteFileW(Widen(path).c_str()) != 0;
+}
 
 bool ReplaceFile(const std::string& source, const std::string& target) {
   return MoveFileExW(Widen(source).c_str(), Widen(target).c_str(),
@@ -49,11 +51,24 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
+}
 
 bool ReplaceFile(const std::string& source, const std::string& target) {
   return std::rename(source.c_str(), target.c_str()) == 0;
 }
 #endif
+
+std::string WithSeparator(std::string folder) {
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') {
+#ifdef _WIN32
+    folder += '\\';
+#else
+    folder += '/';
+#endif
+  }
+  return folder;
+}
 
 }  // namespace sorea

@@ -15,5 +15,8 @@ bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 // Replaces target by source in one step (rename over an existing file).
 bool ReplaceFile(const std::string& source, const std::string& target);
+// The folder with the platform's path separator at its end ("\\" on Windows, "/" elsewhere),
+// unless it already ends in one; "" stays "".
+std::string WithSeparator(std::string folder);
 
 }  // namespace sorea

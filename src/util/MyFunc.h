@@ -50,6 +50,9 @@ double RoundTo1e10(double value);
 // form, fixed notation for 1e-4 <= |value| < 1e15, else "1.5E-7" / "2.5E20". -0, infinity and
 // NaN give "0".
 std::string FormatGeneral(double value);
+// Decimal digits with a leading "-" when negative: how every integer of a record or a setting
+// is written.
+std::string IntText(int value);
 
 // ---- Text conversions -------------------------------------------------------------------
 

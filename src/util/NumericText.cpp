@@ -389,4 +389,10 @@ std::string FormatGeneral(double value) {
   return out;
 }
 
+std::string IntText(int value) {
+  char buffer[16];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
 }  // namespace sorea

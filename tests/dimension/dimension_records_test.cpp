@@ -584,6 +584,13 @@ DimensionSettings SettingsFor(const RecordCase& c) {
   return s;
 }
 
+// The job after its checks, on the store's picks.
+void DrawAndWrite(const DimensionSettings& settings, double scale) {
+  const DimensionPicks picks = TakePicks(Store);
+  const DimensionLayout ends = ComputeLineEnds(picks, Store.AxisAngle);
+  WriteVerticalDimension(DrawVerticalDimension(settings, picks, scale, ends, Store), Store);
+}
+
 std::vector<std::string> OutputTexts(std::size_t from) {
   std::vector<std::string> texts;
   for (std::size_t i = from; i < Store.Output.size(); ++i) texts.push_back(Store.Output[i].Text);
@@ -594,8 +601,7 @@ TEST(VerticalDimensionRecords, EveryPlacement) {
   for (const RecordCase& c : kRecordCases) {
     SCOPED_TRACE(c.name);
     PrepareStore(c);
-    DimensionLayout layout;
-    WriteVerticalDimension(SettingsFor(c), TakePicks(Store), c.scale, layout);
+    DrawAndWrite(SettingsFor(c), c.scale);
     const std::vector<std::string> header = {"lg0", "ly0", "lc1", "pn1", "lt1", "cn\"$"};
     const std::vector<std::string> all = OutputTexts(0);
     ASSERT_GE(all.size(), header.size());
@@ -675,8 +681,7 @@ TEST(VerticalDimensionRecords, HeaderAndTextTypePutBack) {
     Store.InitialFreeSize = FreeTextSize{2.5, 2.5, 0.5, 3};
     DimensionSettings settings = SettingsFor(geometry);
     settings.TextTypeChoice = c.choice;
-    DimensionLayout layout;
-    WriteVerticalDimension(settings, TakePicks(Store), 1, layout);
+    DrawAndWrite(settings, 1);
     const std::vector<std::string> texts = OutputTexts(0);
     ASSERT_GT(texts.size(), c.head.size());
     EXPECT_EQ(
@@ -732,8 +737,7 @@ TEST(VerticalDimensionLayout, ValueSideAndCuts) {
     geometry.p4 = c.p4;
     PrepareStore(geometry);
     const DimensionPicks picks = TakePicks(Store);
-    DimensionLayout layout;
-    ComputeLineEnds(picks, 0, layout);
+    DimensionLayout layout = ComputeLineEnds(picks, 0);
     PlaceValue(picks, 0, 1, "1000", ValueTextSize{1, 3, 3, 0, 2}, layout);
     EXPECT_EQ(layout.ValueSide, c.side);
     EXPECT_NEAR(layout.LeaderLength, c.leader, 1e-9);

@@ -1,7 +1,6 @@
 // rusk.dat: the dialog's values and position between runs, one value a line, 31 lines.
 // Lines 1 to 22 are read back into the dialog; lines 23 to 31 record the drawing's layer
 // group, its scale, the axis angle and the first three picks, and are never read.
-#include <charconv>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -17,10 +16,18 @@ namespace {
 
 constexpr std::size_t kLinesRead = 22;
 
-std::string IntText(int value) {
-  char buffer[16];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+// The controls whose values the file keeps, in the file's order from line 3 on: the lists,
+// the edit fields, the radio groups, then the check boxes, each kind in the order of the
+// controls.
+std::vector<const ControlInfo*> FileOrder() {
+  std::vector<const ControlInfo*> order;
+  for (ControlKind kind :
+       {ControlKind::List, ControlKind::Edit, ControlKind::Radio, ControlKind::Check}) {
+    for (const ControlInfo& control : Controls()) {
+      if (control.Kind == kind) order.push_back(&control);
+    }
+  }
+  return order;
 }
 
 // Reads up to kLinesRead lines. A line ends at LF and no CR is part of a value. complete is
@@ -74,24 +81,26 @@ void TForm1::LoadSettings(const std::string& path) {
   const std::size_t available = complete ? kLinesRead : lines.size();
   lines.resize(kLinesRead);
 
-  TComboBox* lists[] = {&ComboBox1, &ComboBox2, &ComboBox3, &ComboBox4, &ComboBox5};
-  TEdit* edits[] = {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6, &Edit7, &Edit8, &Edit9};
-  TRadioGroup* groups[] = {&RadioGroup1, &RadioGroup2};
-  TCheckBox* boxes[] = {&CheckBox1, &CheckBox2, &CheckBox3, &CheckBox4};
-  for (std::size_t i = 0; i < available; ++i) {
-    const std::string& line = lines[i];
-    if (i == 0) {
-      SavedLeft = TextToInt(line);
-    } else if (i == 1) {
-      SavedTop = TextToInt(line);
-    } else if (i < 7) {
-      ChooseListItem(*lists[i - 2], TextToInt(line));
-    } else if (i < 16) {
-      edits[i - 7]->Text = line;  // taken whole: the field's limit stops typing only
-    } else if (i < 18) {
-      ChooseRadioItem(*groups[i - 16], TextToInt(line));
-    } else {
-      boxes[i - 18]->Checked = TextToInt(line) != 0;
+  // Lines 1 and 2 are the position; the controls' values follow from line 3 on.
+  if (available > 0) SavedLeft = TextToInt(lines[0]);
+  if (available > 1) SavedTop = TextToInt(lines[1]);
+  std::size_t i = 2;
+  for (const ControlInfo* control : FileOrder()) {
+    if (i >= available) break;
+    const std::string& line = lines[i++];
+    switch (control->Kind) {
+      case ControlKind::List:
+        ChooseListItem(*ComboBox(control->Id), TextToInt(line));
+        break;
+      case ControlKind::Edit:
+        Edit(control->Id)->Text = line;  // taken whole: the field's limit stops typing only
+        break;
+      case ControlKind::Radio:
+        ChooseRadioItem(*RadioGroup(control->Id), TextToInt(line));
+        break;
+      default:
+        CheckBox(control->Id)->Checked = TextToInt(line) != 0;
+        break;
     }
   }
 }
@@ -104,26 +113,31 @@ void TForm1::SaveSettings(const std::string& path) {
   };
   line(IntText(SavedLeft));
   line(IntText(SavedTop));
-  for (const TComboBox* list : {&ComboBox1, &ComboBox2, &ComboBox3, &ComboBox4, &ComboBox5}) {
-    line(IntText(list->ItemIndex));
-  }
-  for (const TEdit* edit :
-       {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5, &Edit6, &Edit7, &Edit8, &Edit9}) {
-    // A single-line field holds no line break; one set by a caller would shift every later
-    // line of the file, so it is left out (a CR would be dropped on reading anyway).
-    std::string text;
-    for (char c : edit->Text) {
-      if (c != '\r' && c != '\n') text.push_back(c);
+  for (const ControlInfo* control : FileOrder()) {
+    switch (control->Kind) {
+      case ControlKind::List:
+        line(IntText(ComboBox(control->Id)->ItemIndex));
+        break;
+      case ControlKind::Edit: {
+        // A single-line field holds no line break; one set by a caller would shift every later
+        // line of the file, so it is left out (a CR would be dropped on reading anyway).
+        std::string text;
+        for (char c : Edit(control->Id)->Text) {
+          if (c != '\r' && c != '\n') text.push_back(c);
+        }
+        line(text);
+        break;
+      }
+      case ControlKind::Radio:
+        line(IntText(RadioGroup(control->Id)->ItemIndex));
+        break;
+      default:
+        line(CheckBox(control->Id)->Checked ? "1" : "0");
+        break;
     }
-    line(text);
-  }
-  line(IntText(RadioGroup1.ItemIndex));
-  line(IntText(RadioGroup2.ItemIndex));
-  for (const TCheckBox* box : {&CheckBox1, &CheckBox2, &CheckBox3, &CheckBox4}) {
-    line(box->Checked ? "1" : "0");
   }
   line(IntText(Store.InitialLayerGroup));
-  line(FormatGeneral(DrawingScale()));
+  line(FormatGeneral(DrawingScale(Store)));
   line(FormatGeneral(Store.AxisAngle));
   for (std::size_t i = 1; i <= 3; ++i) {
     const bool present = i < Store.PickedPoints.size();

@@ -3,8 +3,11 @@
 into full-width characters (what Windows' LCMapStringA does with LCMAP_FULLWIDTH |
 LCMAP_KATAKANA under the Japanese locale).
 
-    python3 scripts/gen_fullwidth.py | clang-format --assume-filename=x.h > src/util/FullWidthTable.h
+    python3 scripts/gen_fullwidth.py > src/util/FullWidthTable.h
+    python3 scripts/gen_fullwidth.py --check   # fails when the header differs
 """
+import pathlib
+import sys
 import unicodedata
 
 
@@ -43,8 +46,8 @@ row = []
 for code in range(0x20, 0x7F):
     ch = "\u3000" if code == 0x20 else chr(0xFF01 + code - 0x21)
     row.append(c_pair(sjis(ch)))
-for i in range(0, len(row), 8):
-    out.append("    " + ", ".join(row[i:i + 8]) + ",")
+for i in range(0, len(row), 6):
+    out.append("    " + ", ".join(row[i:i + 6]) + ",")
 out.append("};")
 out.append("")
 
@@ -62,8 +65,8 @@ def kana_full(code):
 out.append("// Full-width forms of the half-width katakana 0xA1 to 0xDF.")
 out.append("inline constexpr unsigned char kKana[63][2] = {")
 row = [c_pair(sjis(kana_full(code))) for code in range(0xA1, 0xE0)]
-for i in range(0, len(row), 8):
-    out.append("    " + ", ".join(row[i:i + 8]) + ",")
+for i in range(0, len(row), 6):
+    out.append("    " + ", ".join(row[i:i + 6]) + ",")
 out.append("};")
 out.append("")
 
@@ -112,4 +115,10 @@ for hb, kb, h, k in hira:
 out.append("};")
 out.append("")
 out.append("}  // namespace sorea::fullwidth")
-print("\n".join(out))
+text = "\n".join(out) + "\n"
+if "--check" in sys.argv[1:]:
+    target = pathlib.Path(__file__).resolve().parent.parent / "src" / "util" / "FullWidthTable.h"
+    if target.read_text(encoding="utf-8") != text:
+        sys.exit(f"{target} is stale: run python3 scripts/gen_fullwidth.py > {target}")
+else:
+    sys.stdout.write(text)

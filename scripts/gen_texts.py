@@ -2,8 +2,10 @@
 """Writes src/app/Texts.h: every Japanese text of the dialog as Shift-JIS (cp932) bytes.
 
 The source of truth is the table below, in UTF-8; run this script after changing it.
+With --check it writes nothing and fails when the header differs from what it would write.
 """
 import pathlib
+import sys
 
 SINGLE = [
     ("kAppTitle", "tavo_ソレア"),
@@ -96,7 +98,12 @@ def main() -> None:
         lines.append("};")
     lines += ["", "}  // namespace sorea::texts", ""]
     target = pathlib.Path(__file__).resolve().parent.parent / "src" / "app" / "Texts.h"
-    target.write_text("\n".join(lines), encoding="utf-8")
+    text = "\n".join(lines)
+    if "--check" in sys.argv[1:]:
+        if target.read_text(encoding="utf-8") != text:
+            sys.exit(f"{target} is stale: run python3 scripts/gen_texts.py")
+        return
+    target.write_text(text, encoding="utf-8")
 
 
 if __name__ == "__main__":

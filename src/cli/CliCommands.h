@@ -6,9 +6,6 @@
 
 namespace sorea::cli {
 
-// Folder of the sorea-cli executable, ending in the path separator.
-std::string ExecutableFolder();
-
 // sorea-cli inspect FILE
 int RunInspect(const std::vector<std::string>& args);
 // sorea-cli [--folder DIR] [--set NAME=VALUE]... [--press ok|cancel] [--print-state]

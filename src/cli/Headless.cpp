@@ -20,6 +20,7 @@
 #include "cli/CliCommands.h"
 #include "exchange/JwwGaibu.h"
 #include "util/Cp932.h"
+#include "util/Files.h"
 #include "util/MyFunc.h"
 
 namespace sorea::cli {
@@ -237,17 +238,6 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Optio
   return std::nullopt;
 }
 
-std::string WithSeparator(std::string folder) {
-  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') {
-#ifdef _WIN32
-    folder += '\\';
-#else
-    folder += '/';
-#endif
-  }
-  return folder;
-}
-
 // Sets a control as the user would; false when the index lies past the list's items.
 bool Apply(const SetOption& option, TForm1& form, HeadlessView& view) {
   switch (option.kind) {
@@ -317,7 +307,7 @@ int RunHeadless(const std::vector<std::string>& args) {
   Options options;
   if (auto error = ParseArgs(args, options)) return Usage(*error);
 
-  HeadlessView view(WithSeparator(options.folder ? *options.folder : ExecutableFolder()));
+  HeadlessView view(WithSeparator(options.folder ? *options.folder : sorea::ExecutableFolder()));
   TForm1 form(view);
   view.Attach(&form);
   form.FormShow();

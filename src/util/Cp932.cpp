@@ -12,7 +12,7 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "util/WinText.h"
 #else
 #include <iconv.h>
 
@@ -90,24 +90,11 @@ std::vector<std::uint32_t> DecodeUtf8(std::string_view text) {
 
 #ifdef _WIN32
 
-std::string WideToUtf8(const wchar_t* w, int n) {
-  if (n <= 0) return std::string();
-  int size = WideCharToMultiByte(CP_UTF8, 0, w, n, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string();
-  std::string out(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w, n, out.data(), size, nullptr, nullptr);
-  return out;
-}
-
 // One cp932 character (or a valid run) to UTF-8; false when the code page refuses it.
 bool Cp932RunToUtf8(std::string_view bytes, std::string& out) {
-  if (bytes.empty()) return true;
-  const int n = static_cast<int>(bytes.size());
-  int wn = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), n, nullptr, 0);
-  if (wn <= 0) return false;
-  std::wstring w(static_cast<std::size_t>(wn), L'\0');
-  MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), n, w.data(), wn);
-  out += WideToUtf8(w.data(), wn);
+  std::wstring wide;
+  if (!win::FromCp932Strict(bytes, wide)) return false;
+  out += win::ToUtf8(wide);
   return true;
 }
 
@@ -150,7 +137,7 @@ std::string Utf8ToCp932(std::string_view text, bool* ok) {
         continue;
       }
       wchar_t w[2];
-      int wn = 1;
+      std::size_t wn = 1;
       if (cp >= 0x10000) {
         w[0] = static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
         w[1] = static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
@@ -158,15 +145,12 @@ std::string Utf8ToCp932(std::string_view text, bool* ok) {
       } else {
         w[0] = static_cast<wchar_t>(cp);
       }
-      char buf[8];
-      BOOL usedDefault = FALSE;
-      int n =
-          WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w, wn, buf, sizeof buf, "?", &usedDefault);
-      if (n <= 0 || usedDefault) {
+      std::string bytes;
+      if (win::ToCp932Exact(std::wstring_view(w, wn), bytes)) {
+        out += bytes;
+      } else {
         out.push_back('?');
         good = false;
-      } else {
-        out.append(buf, static_cast<std::size_t>(n));
       }
     }
   } catch (...) {

@@ -4,7 +4,10 @@
 #include <windows.h>
 // <windows.h> renames ReplaceFile to ReplaceFileW; ours is sorea::ReplaceFile.
 #undef ReplaceFile
+
+#include "util/WinText.h"
 #else
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -14,11 +17,7 @@ namespace sorea {
 #ifdef _WIN32
 namespace {
 std::wstring Widen(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
+  return win::FromUtf8(text);
 }
 }  // namespace
 
@@ -41,6 +40,15 @@ bool ReplaceFile(const std::string& source, const std::string& target) {
   return MoveFileExW(Widen(source).c_str(), Widen(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
+
+std::string ExecutableFolder() {
+  std::wstring path(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  path.resize(n < path.size() ? n : 0);
+  const std::size_t cut = path.find_last_of(L"\\/");
+  path.resize(cut == std::wstring::npos ? 0 : cut + 1);
+  return win::ToUtf8(path);
+}
 #else
 std::FILE* OpenFile(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
@@ -57,6 +65,14 @@ bool RemoveFile(const std::string& path) {
 
 bool ReplaceFile(const std::string& source, const std::string& target) {
   return std::rename(source.c_str(), target.c_str()) == 0;
+}
+
+std::string ExecutableFolder() {
+  char buffer[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  const std::string path = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+  const std::size_t cut = path.find_last_of('/');
+  return cut == std::string::npos ? std::string("./") : path.substr(0, cut + 1);
 }
 #endif
 

@@ -15,6 +15,9 @@ bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 // Replaces target by source in one step (rename over an existing file).
 bool ReplaceFile(const std::string& source, const std::string& target);
+// The folder of the running executable, ending in the path separator (UTF-8); "" on Windows
+// or "./" elsewhere when it cannot be found.
+std::string ExecutableFolder();
 // The folder with the platform's path separator at its end ("\\" on Windows, "/" elsewhere),
 // unless it already ends in one; "" stays "".
 std::string WithSeparator(std::string folder);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Texts.h"
+#include "util/Files.h"
 #include "win32/ControlIds.h"
 
 namespace sorea::win32 {
@@ -201,12 +202,7 @@ HWND Win32View::ControlHandle(ControlId id) const {
 // ---- FormView -------------------------------------------------------------------------------
 
 std::string Win32View::ExecutableFolder() {
-  std::wstring path(32768, L'\0');
-  DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  path.resize(n < path.size() ? n : 0);
-  std::size_t cut = path.find_last_of(L"\\/");
-  path.resize(cut == std::wstring::npos ? 0 : cut + 1);
-  return ToUtf8(path);
+  return sorea::ExecutableFolder();
 }
 
 void Win32View::SetFocus(ControlId control) {

@@ -3,7 +3,7 @@
 
 The icon holds a 32x32 and a 16x16 image of 16 colours (4 bits a pixel, the VGA palette), as
 Windows shows in the title bar, the task bar and Jw_cad users' folders. Run it again after
-changing the drawing:  python3 src/win32/make_icon.py src/win32/sorea.ico
+changing the drawing:  python3 scripts/make_icon.py src/win32/sorea.ico
 """
 import struct
 import sys

@@ -76,13 +76,55 @@ TEST(DialogControls, NamesAndLookups) {
   TForm1 form(view);
   EXPECT_EQ(ControlName(ControlId::ComboBox3), "ComboBox3");
   EXPECT_EQ(ControlName(ControlId::Edit9), "Edit9");
-  EXPECT_EQ(ControlName(ControlId::RadioGroup2), "RadioGroup2");
   EXPECT_EQ(ControlName(ControlId::LabelA1), "LabelA1");
-  EXPECT_EQ(ControlName(ControlId::Button2), "Button2");
+  EXPECT_EQ(FindControl("Nothing"), nullptr);
   EXPECT_EQ(form.Edit(ControlId::Edit7), &form.Edit7);
-  EXPECT_EQ(form.ComboBox(ControlId::Edit1), nullptr);
-  EXPECT_EQ(form.CheckBox(ControlId::RadioGroup1), nullptr);
   EXPECT_EQ(form.RadioGroup(ControlId::RadioGroup2), &form.RadioGroup2);
+  EXPECT_EQ(form.ItemCount(ControlId::ComboBox1), 12);
+  EXPECT_EQ(form.ItemCount(ControlId::RadioGroup1), 2);
+  EXPECT_EQ(form.ItemCount(ControlId::Edit1), -1);
+  // Every control is found by its name, and has a model value of its own kind and no other.
+  for (const ControlInfo& c : Controls()) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(FindControl(c.Name), &c);
+    EXPECT_EQ(form.ComboBox(c.Id) != nullptr, c.Kind == ControlKind::List);
+    EXPECT_EQ(form.Edit(c.Id) != nullptr, c.Kind == ControlKind::Edit);
+    EXPECT_EQ(form.CheckBox(c.Id) != nullptr, c.Kind == ControlKind::Check);
+    EXPECT_EQ(form.RadioGroup(c.Id) != nullptr, c.Kind == ControlKind::Radio);
+  }
+}
+
+// Typing stops at the field's byte limit, never inside a double-byte character, and at a line
+// break; what is selected is replaced.
+TEST(DialogControls, TypingWithinTheByteLimit) {
+  struct Case {
+    const char* name;
+    std::string text;
+    int max;
+    std::size_t from, to;
+    std::string typed, wentIn, after;
+  };
+  const std::string a = "\x82\xa0";  // a double-byte character
+  // clang-format off
+  const Case cases[] = {
+      {"fits", "12", 8, 2, 2, "34", "34", "1234"},
+      {"stops at the limit", "123", 4, 3, 3, "456", "4", "1234"},
+      {"no split character", "12", 3, 2, 2, a, "", "12"},
+      {"whole character fits", "12", 4, 2, 2, a + a, a, "12" + a},
+      {"selection replaced", "123456", 6, 1, 5, "ab", "ab", "1ab6"},
+      {"reversed selection", "123456", 6, 5, 1, "ab", "ab", "1ab6"},
+      {"selection past the end", "12", 4, 1, 9, "xyz", "xyz", "1xyz"},
+      {"line break ends it", "", 8, 0, 0, "ab\r\ncd", "ab", "ab"},
+      {"loaded past the limit", "123456", 4, 6, 6, "7", "", "123456"},
+      {"over a long selection", "123456", 4, 0, 6, "abcdef", "abcd", "abcd"},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TEdit edit{c.text, c.max, true};
+    EXPECT_EQ(edit.Type(c.typed, c.from, c.to), c.wentIn);
+    EXPECT_EQ(edit.Text, c.after);
+  }
 }
 
 TEST(ShowSequence, TextTypeList) {

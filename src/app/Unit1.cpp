@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "app/Texts.h"
 #include "dimension/Dimension.h"
@@ -65,12 +66,6 @@ constexpr bool InIdOrder() {
 }
 static_assert(InIdOrder(), "kControls is indexed by ControlId");
 
-// The member a pointer names, or nullptr when the control has no such value.
-template <typename T, typename Form>
-auto Member(Form& form, T TForm1::*member) -> decltype(&(form.*member)) {
-  return member != nullptr ? &(form.*member) : nullptr;
-}
-
 }  // namespace
 
 const std::array<ControlInfo, kControlCount>& Controls() {
@@ -112,18 +107,13 @@ std::string TEdit::Type(std::string_view typed, std::size_t from, std::size_t to
 }
 
 TForm1::TForm1(FormView& view) : view_(view) {
-  ComboBox1.Items = Items(texts::kEndMarkItems);
-  ComboBox1.ItemIndex = 0;
-  ComboBox2.Items = Items(texts::kEndMarkItems);
-  ComboBox2.ItemIndex = 0;
-  ComboBox4.Items = Items(texts::kPrecisionItems);
-  ComboBox4.ItemIndex = 3;
-  ComboBox5.Items = Items(texts::kRoundingItems);
-  ComboBox5.ItemIndex = 2;
-  RadioGroup1.Items = Items(texts::kZeroDisplayItems);
-  RadioGroup1.ItemIndex = 0;
-  RadioGroup2.Items = Items(texts::kUnitItems);
-  RadioGroup2.ItemIndex = 0;
+  // ComboBox3 is filled at show, from the drawing's text types.
+  ComboBox1 = {Items(texts::kEndMarkItems), 0};
+  ComboBox2 = {Items(texts::kEndMarkItems), 0};
+  ComboBox4 = {Items(texts::kPrecisionItems), 3};
+  ComboBox5 = {Items(texts::kRoundingItems), 2};
+  RadioGroup1 = {Items(texts::kZeroDisplayItems), 0};
+  RadioGroup2 = {Items(texts::kUnitItems), 0};
 
   Edit1 = TEdit{"1", 16, true};
   Edit2 = TEdit{"", 32, false};
@@ -139,34 +129,25 @@ TForm1::TForm1(FormView& view) : view_(view) {
   LabelA1.Caption = std::string(texts::kStatusIdle);
 }
 
-TComboBox* TForm1::ComboBox(ControlId id) {
-  return Member(*this, Control(id).List);
+template <typename T>
+T* TForm1::Find(ControlId id) {
+  const ControlInfo& control = Control(id);
+  T TForm1::*member = nullptr;
+  if constexpr (std::is_same_v<T, TComboBox>) member = control.List;
+  if constexpr (std::is_same_v<T, TEdit>) member = control.Edit;
+  if constexpr (std::is_same_v<T, TCheckBox>) member = control.Check;
+  if constexpr (std::is_same_v<T, TRadioGroup>) member = control.Radio;
+  return member != nullptr ? &(this->*member) : nullptr;
 }
-TEdit* TForm1::Edit(ControlId id) {
-  return Member(*this, Control(id).Edit);
-}
-TCheckBox* TForm1::CheckBox(ControlId id) {
-  return Member(*this, Control(id).Check);
-}
-TRadioGroup* TForm1::RadioGroup(ControlId id) {
-  return Member(*this, Control(id).Radio);
-}
-const TComboBox* TForm1::ComboBox(ControlId id) const {
-  return Member(*this, Control(id).List);
-}
-const TEdit* TForm1::Edit(ControlId id) const {
-  return Member(*this, Control(id).Edit);
-}
-const TCheckBox* TForm1::CheckBox(ControlId id) const {
-  return Member(*this, Control(id).Check);
-}
-const TRadioGroup* TForm1::RadioGroup(ControlId id) const {
-  return Member(*this, Control(id).Radio);
-}
+template TComboBox* TForm1::Find<TComboBox>(ControlId);
+template TEdit* TForm1::Find<TEdit>(ControlId);
+template TCheckBox* TForm1::Find<TCheckBox>(ControlId);
+template TRadioGroup* TForm1::Find<TRadioGroup>(ControlId);
 
 int TForm1::ItemCount(ControlId id) const {
-  if (const TComboBox* list = ComboBox(id)) return static_cast<int>(list->Items.size());
-  if (const TRadioGroup* group = RadioGroup(id)) return static_cast<int>(group->Items.size());
+  const ControlInfo& control = Control(id);
+  if (control.List != nullptr) return static_cast<int>((this->*control.List).Items.size());
+  if (control.Radio != nullptr) return static_cast<int>((this->*control.Radio).Items.size());
   return -1;
 }
 

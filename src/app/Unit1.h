@@ -123,14 +123,10 @@ class TForm1 {
   void SaveSettings(const std::string& path);
 
   // Lookup by id, for views and drivers; nullptr when the control is of another kind.
-  TComboBox* ComboBox(ControlId id);
-  TEdit* Edit(ControlId id);
-  TCheckBox* CheckBox(ControlId id);
-  TRadioGroup* RadioGroup(ControlId id);
-  const TComboBox* ComboBox(ControlId id) const;
-  const TEdit* Edit(ControlId id) const;
-  const TCheckBox* CheckBox(ControlId id) const;
-  const TRadioGroup* RadioGroup(ControlId id) const;
+  TComboBox* ComboBox(ControlId id) { return Find<TComboBox>(id); }
+  TEdit* Edit(ControlId id) { return Find<TEdit>(id); }
+  TCheckBox* CheckBox(ControlId id) { return Find<TCheckBox>(id); }
+  TRadioGroup* RadioGroup(ControlId id) { return Find<TRadioGroup>(id); }
   // How many items a list or radio group offers now (ComboBox3 is filled at show); -1 for a
   // control of another kind.
   int ItemCount(ControlId id) const;
@@ -146,6 +142,9 @@ class TForm1 {
   bool Closed() const { return closed_; }
 
  private:
+  // The model value of kind T of the control, through the control table.
+  template <typename T>
+  T* Find(ControlId id);
   void SetStatus(std::string_view text);
 
   FormView& view_;

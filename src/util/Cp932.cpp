@@ -88,33 +88,101 @@ std::vector<std::uint32_t> DecodeUtf8(std::string_view text) {
   return out;
 }
 
+// The code page's own conversions: the system's tables on Windows, glibc's iconv elsewhere.
+// Decode converts the whole of bytes or nothing; Encode one code point.
+class Codec {
+ public:
 #ifdef _WIN32
+  bool Decode(std::string_view bytes, std::string& utf8) {
+    std::wstring wide;
+    if (!win::FromCp932Strict(bytes, wide)) return false;
+    utf8 += win::ToUtf8(wide);
+    return true;
+  }
 
-// One cp932 character (or a valid run) to UTF-8; false when the code page refuses it.
-bool Cp932RunToUtf8(std::string_view bytes, std::string& out) {
-  std::wstring wide;
-  if (!win::FromCp932Strict(bytes, wide)) return false;
-  out += win::ToUtf8(wide);
-  return true;
-}
+  bool Encode(std::uint32_t cp, std::string& out) {
+    wchar_t w[2] = {static_cast<wchar_t>(cp), 0};
+    std::size_t n = 1;
+    if (cp >= 0x10000) {
+      w[0] = static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
+      w[1] = static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+      n = 2;
+    }
+    std::string bytes;
+    if (!win::ToCp932Exact(std::wstring_view(w, n), bytes)) return false;
+    out += bytes;
+    return true;
+  }
+#else
+  Codec() : decode_(iconv_open("UTF-8", "CP932")), encode_(iconv_open("CP932", "UTF-32LE")) {}
+  ~Codec() {
+    if (Valid(decode_)) iconv_close(decode_);
+    if (Valid(encode_)) iconv_close(encode_);
+  }
+  Codec(const Codec&) = delete;
+  Codec& operator=(const Codec&) = delete;
 
+  bool Decode(std::string_view bytes, std::string& utf8) {
+    if (!Valid(decode_)) {
+      // No table at all: only ASCII reads.
+      for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+      }
+      utf8.append(bytes);
+      return true;
+    }
+    return Run(decode_, bytes, utf8);
+  }
+
+  bool Encode(std::uint32_t cp, std::string& out) {
+    char in[4];
+    for (int k = 0; k < 4; ++k) in[k] = static_cast<char>((cp >> (8 * k)) & 0xFFu);
+    return Valid(encode_) && Run(encode_, std::string_view(in, 4), out);
+  }
+
+ private:
+  static bool Valid(iconv_t cd) {
+    return cd != reinterpret_cast<iconv_t>(-1);
+  }
+
+  // Converts all of in, appending to out only when the whole of it converted.
+  static bool Run(iconv_t cd, std::string_view in, std::string& out) {
+    std::string converted;
+    char* src = const_cast<char*>(in.data());
+    std::size_t left = in.size();
+    char buf[1024];
+    while (left > 0) {
+      char* dst = buf;
+      std::size_t room = sizeof buf;
+      const std::size_t r = iconv(cd, &src, &left, &dst, &room);
+      converted.append(buf, static_cast<std::size_t>(dst - buf));
+      if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        return false;
+      }
+    }
+    out += converted;
+    return true;
+  }
+
+  iconv_t decode_;
+  iconv_t encode_;
 #endif
+};
 
 }  // namespace
-
-#ifdef _WIN32
 
 std::string Cp932ToUtf8(std::string_view text) {
   std::string out;
   try {
-    if (Cp932RunToUtf8(text, out)) return out;
-    out.clear();
+    Codec codec;
+    if (codec.Decode(text, out)) return out;
     // Some byte is not cp932: go character by character.
     std::size_t i = 0;
     while (i < text.size()) {
       const unsigned char c = static_cast<unsigned char>(text[i]);
-      std::size_t len = (IsCp932Lead(c) && i + 1 < text.size()) ? 2 : 1;
-      if (Cp932RunToUtf8(text.substr(i, len), out)) {
+      const std::size_t len = (IsCp932Lead(c) && i + 1 < text.size()) ? 2 : 1;
+      if (codec.Decode(text.substr(i, len), out)) {
         i += len;
       } else {
         out += kReplacementUtf8;
@@ -130,25 +198,9 @@ std::string Utf8ToCp932(std::string_view text, bool* ok) {
   bool good = true;
   std::string out;
   try {
+    Codec codec;
     for (std::uint32_t cp : DecodeUtf8(text)) {
-      if (cp == kBad) {
-        out.push_back('?');
-        good = false;
-        continue;
-      }
-      wchar_t w[2];
-      std::size_t wn = 1;
-      if (cp >= 0x10000) {
-        w[0] = static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
-        w[1] = static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        wn = 2;
-      } else {
-        w[0] = static_cast<wchar_t>(cp);
-      }
-      std::string bytes;
-      if (win::ToCp932Exact(std::wstring_view(w, wn), bytes)) {
-        out += bytes;
-      } else {
+      if (cp == kBad || !codec.Encode(cp, out)) {
         out.push_back('?');
         good = false;
       }
@@ -159,115 +211,5 @@ std::string Utf8ToCp932(std::string_view text, bool* ok) {
   if (ok != nullptr) *ok = good;
   return out;
 }
-
-#else
-
-namespace {
-
-// An iconv descriptor for one conversion, closed on every path.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (valid()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts as much of in as it can, appending to out. Returns false at the first input
-  // the conversion refuses (in then points at it) or at an incomplete sequence at the end.
-  bool Run(const char*& in, std::size_t& inLeft, std::string& out) {
-    char buf[1024];
-    while (inLeft > 0) {
-      char* dst = buf;
-      std::size_t dstLeft = sizeof buf;
-      char* src = const_cast<char*>(in);
-      std::size_t r = iconv(cd_, &src, &inLeft, &dst, &dstLeft);
-      in = src;
-      out.append(buf, static_cast<std::size_t>(dst - buf));
-      if (r == static_cast<std::size_t>(-1)) {
-        if (errno == E2BIG) continue;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        return false;
-      }
-    }
-    return true;
-  }
-
- private:
-  iconv_t cd_;
-};
-
-}  // namespace
-
-std::string Cp932ToUtf8(std::string_view text) {
-  std::string out;
-  try {
-    Converter conv("UTF-8", "CP932");
-    if (!conv.valid()) {
-      // No table at all: keep ASCII, mark everything else.
-      for (char c : text) {
-        if (static_cast<unsigned char>(c) < 0x80) {
-          out.push_back(c);
-        } else {
-          out += kReplacementUtf8;
-        }
-      }
-      return out;
-    }
-    const char* in = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-      if (conv.Run(in, left, out)) break;
-      const std::size_t pos = static_cast<std::size_t>(in - text.data());
-      const std::size_t skip = BadCp932Length(text, pos);
-      out += kReplacementUtf8;
-      in += skip;
-      left -= skip;
-    }
-  } catch (...) {
-  }
-  return out;
-}
-
-std::string Utf8ToCp932(std::string_view text, bool* ok) {
-  bool good = true;
-  std::string out;
-  try {
-    Converter conv("CP932", "UTF-32LE");
-    const std::vector<std::uint32_t> cps = DecodeUtf8(text);
-    // Runs of well-formed code points go to iconv as UTF-32LE; each refused one is a "?".
-    std::string run;
-    auto flush = [&]() {
-      const char* in = run.data();
-      std::size_t left = run.size();
-      while (left > 0) {
-        if (conv.valid() && conv.Run(in, left, out)) break;
-        out.push_back('?');
-        good = false;
-        in += 4;
-        left -= 4;
-      }
-      run.clear();
-    };
-    for (std::uint32_t cp : cps) {
-      if (cp == kBad) {
-        flush();
-        out.push_back('?');
-        good = false;
-        continue;
-      }
-      for (int k = 0; k < 4; ++k) run.push_back(static_cast<char>((cp >> (8 * k)) & 0xFFu));
-    }
-    flush();
-  } catch (...) {
-    good = false;
-  }
-  if (ok != nullptr) *ok = good;
-  return out;
-}
-
-#endif
 
 }  // namespace sorea

@@ -31,3 +31,15 @@ need_packages() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev python3)
+
+# Generates a locale (e.g. de_DE.UTF-8) when it is missing and we may; true when it is there.
+need_locale() {
+  local name=$1
+  locale -a 2>/dev/null | grep -qi "^${name%%.*}\.utf-\?8$" && return 0
+  [ "$(id -u)" -eq 0 ] || return 1
+  need_packages locales || return 1
+  sed -i "s/^# *$name UTF-8/$name UTF-8/" /etc/locale.gen
+  grep -q "^$name UTF-8" /etc/locale.gen || echo "$name UTF-8" >>/etc/locale.gen
+  locale-gen >/dev/null 2>&1
+  locale -a 2>/dev/null | grep -qi "^${name%%.*}\.utf-\?8$"
+}

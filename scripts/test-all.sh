@@ -7,6 +7,8 @@ source scripts/lib.sh
 
 failed=0
 need_packages "${BUILD_PACKAGES[@]}" || { say "cannot build without: ${BUILD_PACKAGES[*]}"; exit 1; }
+# A locale whose decimal point is a comma, for the test that numbers ignore the C locale.
+need_locale de_DE.UTF-8 || say "no de_DE.UTF-8 locale: the decimal-comma test will be skipped"
 
 for preset in default sanitize; do
   say "preset $preset: configure and build"

@@ -21,16 +21,9 @@ if ! need_packages "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"; then
   say "SKIPPED the Windows tests: the cross compilers or Wine are not installed and cannot be installed here"
   exit 0
 fi
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
-  if [ "$(id -u)" -eq 0 ]; then
-    sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
-    locale-gen >/dev/null 2>&1
-  fi
-  if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf-\?8$'; then
-    say "SKIPPED the Windows tests: locale ja_JP.UTF-8 cannot be generated (Wine needs it for Japanese folder names)"
-    exit 0
-  fi
+if ! need_locale ja_JP.UTF-8; then
+  say "SKIPPED the Windows tests: locale ja_JP.UTF-8 cannot be generated (Wine needs it for Japanese folder names)"
+  exit 0
 fi
 
 failed=0

@@ -26,11 +26,14 @@ LINES = [
 ]
 
 
+def batch_bytes():
+    return "".join(line + "\r\n" for line in LINES).encode("cp932")
+
+
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else "sorea.bat"
-    data = "".join(line + "\r\n" for line in LINES).encode("cp932")
     with open(out, "wb") as f:
-        f.write(data)
+        f.write(batch_bytes())
 
 
 if __name__ == "__main__":

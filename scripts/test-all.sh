@@ -17,7 +17,7 @@ for preset in default sanitize; do
   ctest --preset "$preset" -j2 || failed=1
 done
 
-for extra in scripts/test-fuzz-corpus.sh scripts/test-windows.sh; do
+for extra in scripts/test-fuzz-corpus.sh scripts/test-windows.sh scripts/test-release.sh; do
   if [ -x "$extra" ]; then
     say "running $extra"
     "$extra" || failed=1

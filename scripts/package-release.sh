@@ -1,36 +1,42 @@
 #!/usr/bin/env bash
 # Builds sorea.exe for both Windows architectures and packs the release zip for Jw_cad users:
-#   build/release/sorea-VERSION-windows.zip
-#     sorea-VERSION/x64/{sorea.exe,sorea.bat}   for 64-bit Jw_cad
-#     sorea-VERSION/x86/{sorea.exe,sorea.bat}   for 32-bit Jw_cad
-#     sorea-VERSION/使い方.md, screenshot.png
+#   BUILD/release/sorea-VERSION-windows.zip      (BUILD is the first argument, default build)
+#     sorea-VERSION/x64/{sorea.exe,sorea.bat}   for 64-bit Windows
+#     sorea-VERSION/x86/{sorea.exe,sorea.bat}   for 32-bit Windows
+#     sorea-VERSION/readme.txt                  the guide, Shift-JIS with CR LF
+#     sorea-VERSION/screenshot.png
+# The programs are built in BUILD/mingw-x64 and BUILD/mingw-i686 (the presets' folders by
+# default). Two runs on one commit give the same zip: the executables carry no link time and
+# every entry of the zip carries the time of SOURCE_DATE_EPOCH, else of the commit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
+root=${1:-build}
 
-need_packages cmake ninja-build python3 zip g++-mingw-w64-x86-64 g++-mingw-w64-i686
+need_packages cmake ninja-build python3 g++-mingw-w64-x86-64 g++-mingw-w64-i686
 
 version=$(sed -n 's/^project(sorea VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { say "cannot read the version from CMakeLists.txt"; exit 1; }
+python3 packaging/check_generated.py || exit 1
 
-for preset in mingw-x64 mingw-i686; do
-  say "building $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" --target sorea
+for arch in x64 i686; do
+  say "building sorea.exe ($arch) in $root/mingw-$arch"
+  cmake -S . -B "$root/mingw-$arch" -G Ninja --toolchain "$PWD/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DSOREA_TESTS=OFF -DSOREA_WERROR=ON >/dev/null
+  cmake --build "$root/mingw-$arch" --target sorea -j2
 done
 
-out=build/release
-stage=$out/sorea-$version
-rm -rf "$stage" "$out/sorea-$version-windows.zip"
-mkdir -p "$stage/x64" "$stage/x86"
-python3 packaging/make_batch.py "$stage/x64/sorea.bat"
-cp "$stage/x64/sorea.bat" "$stage/x86/sorea.bat"
-cmp -s "$stage/x64/sorea.bat" packaging/sorea.bat ||
-  { say "packaging/sorea.bat is stale: run python3 packaging/make_batch.py packaging/sorea.bat"; exit 1; }
-cp build/mingw-x64/src/win32/sorea.exe "$stage/x64/"
-cp build/mingw-i686/src/win32/sorea.exe "$stage/x86/"
-cp "docs/使い方.md" docs/screenshot.png "$stage/"
-
-(cd "$out" && zip -q -r -X "sorea-$version-windows.zip" "sorea-$version")
-say "release: $out/sorea-$version-windows.zip"
-unzip -l "$out/sorea-$version-windows.zip"
+epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}
+top=sorea-$version
+zip=$root/release/$top-windows.zip
+mkdir -p "$root/release"
+rm -f "$zip"
+python3 packaging/make_zip.py "$zip" "$epoch" \
+  "$top/x64/sorea.exe=$root/mingw-x64/src/win32/sorea.exe" \
+  "$top/x86/sorea.exe=$root/mingw-i686/src/win32/sorea.exe" \
+  "$top/x64/sorea.bat=packaging/sorea.bat" \
+  "$top/x86/sorea.bat=packaging/sorea.bat" \
+  "$top/readme.txt=packaging/readme.txt" \
+  "$top/screenshot.png=docs/screenshot.png"
+say "release: $zip ($(stat -c %s "$zip") bytes, sha256 $(sha256sum "$zip" | cut -c1-16)…)"
+python3 -m zipfile -l "$zip"

@@ -20,7 +20,7 @@ for preset in default sanitize; do
 done
 
 # Run with bash, not through their execute bits: a lost bit must not silently drop a suite.
-for extra in scripts/test-fuzz-corpus.sh scripts/test-windows.sh; do
+for extra in scripts/test-fuzz-corpus.sh scripts/test-windows.sh scripts/test-release.sh; do
   say "running $extra"
   bash "$extra" || failed=1
 done

@@ -3,13 +3,16 @@
 #include <imm.h>
 
 #include <cstddef>
-#include <vector>
 
 #include "app/Texts.h"
 #include "util/Files.h"
+#include "util/WinText.h"
 #include "win32/ControlIds.h"
+#include "win32/LimitedEdit.h"
 
 namespace sorea::win32 {
+
+using win::FromCp932;
 
 namespace {
 
@@ -32,104 +35,6 @@ int DialogId(ControlId id) {
   return kFirstControlId + static_cast<int>(id);
 }
 
-// What an edit field needs to refuse typing beyond its byte limit.
-struct EditLimit {
-  WNDPROC original = nullptr;
-  int maxBytes = 0;
-};
-
-std::wstring WindowText(HWND hwnd) {
-  int length = GetWindowTextLengthW(hwnd);
-  if (length <= 0) return std::wstring();
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  int got = GetWindowTextW(hwnd, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  return text;
-}
-
-// The Shift-JIS bytes the field would hold once `insert` replaced the current selection.
-int BytesAfterInsert(HWND edit, std::wstring_view insert) {
-  std::wstring text = WindowText(edit);
-  DWORD start = 0;
-  DWORD end = 0;
-  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  if (start > end) std::swap(start, end);
-  if (end > text.size()) end = static_cast<DWORD>(text.size());
-  if (start > end) start = end;
-  text.replace(start, end - start, insert);
-  return Cp932Length(text);
-}
-
-// Inserts as much of `text` as fits the limit, whole characters only, in place of the
-// selection; a line break ends what a single-line field takes.
-void InsertWithinLimit(HWND edit, const EditLimit& limit, std::wstring_view text) {
-  std::size_t stop = text.find_first_of(L"\r\n");
-  if (stop != std::wstring_view::npos) text = text.substr(0, stop);
-  std::wstring fitted;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::size_t n = (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size()) ? 2 : 1;
-    std::wstring candidate = fitted + std::wstring(text.substr(i, n));
-    if (BytesAfterInsert(edit, candidate) > limit.maxBytes) break;
-    fitted = candidate;
-    i += n - 1;
-  }
-  if (!fitted.empty()) {
-    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(fitted.c_str()));
-  }
-}
-
-LRESULT CALLBACK LimitedEditProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* limit = reinterpret_cast<EditLimit*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (limit == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  switch (message) {
-    case WM_CHAR:
-    case WM_IME_CHAR: {
-      const auto c = static_cast<wchar_t>(wparam);
-      // Control characters (Backspace, Ctrl+C...) never lengthen the text.
-      if (c >= 0x20 && c != 0x7F) {
-        if (BytesAfterInsert(hwnd, std::wstring_view(&c, 1)) > limit->maxBytes) return 0;
-      }
-      break;
-    }
-    case WM_PASTE: {
-      if (!OpenClipboard(hwnd)) return 0;
-      std::wstring text;
-      if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-          text = p;
-          GlobalUnlock(data);
-        }
-      }
-      CloseClipboard();
-      InsertWithinLimit(hwnd, *limit, text);
-      return 0;
-    }
-    case WM_IME_COMPOSITION:
-      // The converted text of the input method goes in under the same limit.
-      if (lparam & GCS_RESULTSTR) {
-        HIMC context = ImmGetContext(hwnd);
-        if (context) {
-          LONG bytes = ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0);
-          std::wstring text(bytes > 0 ? static_cast<std::size_t>(bytes) / sizeof(wchar_t) : 0,
-                            L'\0');
-          if (bytes > 0) {
-            ImmGetCompositionStringW(context, GCS_RESULTSTR, text.data(),
-                                     static_cast<DWORD>(bytes));
-          }
-          ImmReleaseContext(hwnd, context);
-          InsertWithinLimit(hwnd, *limit, text);
-          // Let the input method clear its composition window, without inserting again.
-          return DefWindowProcW(hwnd, message, wparam,
-                                lparam & ~static_cast<LPARAM>(GCS_RESULTSTR));
-        }
-      }
-      break;
-    default:
-      break;
-  }
-  return CallWindowProcW(limit->original, hwnd, message, wparam, lparam);
-}
-
 // The notice is read-only and out of the tab order; it must not keep Tab, Enter and Esc from
 // the dialog when the user has clicked into it.
 LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -142,47 +47,7 @@ LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
   return result;
 }
 
-std::vector<EditLimit>& EditLimits() {
-  static std::vector<EditLimit> limits(9);
-  return limits;
-}
-
 }  // namespace
-
-std::wstring FromCp932(std::string_view text) {
-  if (text.empty()) return std::wstring();
-  int n = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-std::string ToCp932(std::wstring_view text) {
-  if (text.empty()) return std::string();
-  int n = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  if (n <= 0) return std::string();
-  std::string bytes(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr,
-                      nullptr);
-  return bytes;
-}
-
-std::string ToUtf8(std::wstring_view text) {
-  if (text.empty()) return std::string();
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  if (n <= 0) return std::string();
-  std::string bytes(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n,
-                      nullptr, nullptr);
-  return bytes;
-}
-
-int Cp932Length(std::wstring_view text) {
-  return static_cast<int>(ToCp932(text).size());
-}
 
 Win32View::Win32View(HINSTANCE instance) : instance_(instance), form_(*this) {}
 
@@ -380,7 +245,6 @@ void Win32View::CreateControls() {
       {ControlId::Edit6, 200, 300, 57, 21},      {ControlId::Edit9, 200, 324, 57, 21},
       {ControlId::Button1, 360, 264, 137, 33},   {ControlId::Button2, 360, 312, 137, 33},
   };
-  std::size_t editIndex = 0;
   for (const Field& f : fields) {
     const int id = DialogId(f.id);
     HWND hwnd = nullptr;
@@ -399,17 +263,9 @@ void Win32View::CreateControls() {
         asked += adjust;
         SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), asked);
       }
-    } else if (TEdit* model = form_.Edit(f.id)) {
+    } else if (const TEdit* model = form_.Edit(f.id)) {
       hwnd = AddChild(L"EDIT", L"", edit, WS_EX_CLIENTEDGE, f.x, f.y, f.width, f.height, id, font_);
-      // The byte limit is ours (Shift-JIS bytes), not the control's count of characters.
-      SendMessageW(hwnd, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-      if (hwnd && editIndex < EditLimits().size()) {
-        EditLimit& limit = EditLimits()[editIndex++];
-        limit.maxBytes = model->MaxLength;
-        limit.original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&limit));
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LimitedEditProc));
-      }
+      LimitTyping(hwnd, *model);
       if (hwnd && model->ImeOff) ImmAssociateContext(hwnd, nullptr);
     } else if (form_.RadioGroup(f.id)) {
       AddRadioGroup(f.id, {}, f.x, f.y, f.width, f.height,
@@ -520,8 +376,7 @@ void Win32View::WriteControls() {
   for (ControlId id :
        {ControlId::Edit1, ControlId::Edit2, ControlId::Edit3, ControlId::Edit4, ControlId::Edit5,
         ControlId::Edit6, ControlId::Edit7, ControlId::Edit8, ControlId::Edit9}) {
-    // Text from the settings file is shown whole, even beyond the typing limit.
-    SetWindowTextW(ControlHandle(id), FromCp932(form_.Edit(id)->Text).c_str());
+    SetFieldText(ControlHandle(id), form_.Edit(id)->Text);
   }
   for (ControlId id :
        {ControlId::CheckBox1, ControlId::CheckBox2, ControlId::CheckBox3, ControlId::CheckBox4}) {
@@ -554,7 +409,7 @@ void Win32View::ReadControls() {
   for (ControlId id :
        {ControlId::Edit1, ControlId::Edit2, ControlId::Edit3, ControlId::Edit4, ControlId::Edit5,
         ControlId::Edit6, ControlId::Edit7, ControlId::Edit8, ControlId::Edit9}) {
-    form_.Edit(id)->Text = ToCp932(WindowText(ControlHandle(id)));
+    form_.Edit(id)->Text = FieldText(ControlHandle(id));
   }
   for (ControlId id :
        {ControlId::CheckBox1, ControlId::CheckBox2, ControlId::CheckBox3, ControlId::CheckBox4}) {

@@ -17,14 +17,6 @@
 
 namespace sorea::win32 {
 
-// Shift-JIS bytes to UTF-16 and back, always with code page 932 whatever the system's ANSI
-// code page is. Characters Shift-JIS cannot hold become "?".
-std::wstring FromCp932(std::string_view text);
-std::string ToCp932(std::wstring_view text);
-std::string ToUtf8(std::wstring_view text);
-// How many Shift-JIS bytes the text takes (a full-width character takes two).
-int Cp932Length(std::wstring_view text);
-
 class Win32View final : public FormView {
  public:
   explicit Win32View(HINSTANCE instance);

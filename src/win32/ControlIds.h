@@ -3,14 +3,32 @@
 // handling (Enter, Esc) sends.
 #pragma once
 
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "app/Unit1.h"
+
 namespace sorea::win32 {
 
-// The controls that hold a value: kFirstControlId + the index of ControlId.
+// The other controls: kFirstControlId + the index of ControlId.
 inline constexpr int kFirstControlId = 100;
-// The two choices of RadioGroup1 and RadioGroup2: kRadioGroup1Item + item index.
+// The choices of RadioGroup1 and RadioGroup2: kRadioGroup1Item (kRadioGroup2Item) + item index.
 inline constexpr int kRadioGroup1Item = 200;
 inline constexpr int kRadioGroup2Item = 210;
 // Static labels, in the order the dialog lists them, from kFirstLabelId.
 inline constexpr int kFirstLabelId = 300;
+
+inline int DialogId(ControlId id) {
+  if (id == ControlId::Button1) return IDOK;
+  if (id == ControlId::Button2) return IDCANCEL;
+  return kFirstControlId + static_cast<int>(id);
+}
+
+// The window of choice `item` of a radio group.
+inline int RadioItemId(ControlId group, int item) {
+  return (group == ControlId::RadioGroup1 ? kRadioGroup1Item : kRadioGroup2Item) + item;
+}
 
 }  // namespace sorea::win32

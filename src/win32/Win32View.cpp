@@ -2,14 +2,18 @@
 
 #include <imm.h>
 
+#include <algorithm>
 #include <cstddef>
-#include <vector>
 
 #include "app/Texts.h"
 #include "util/Files.h"
+#include "util/WinText.h"
 #include "win32/ControlIds.h"
+#include "win32/LimitedEdit.h"
 
 namespace sorea::win32 {
+
+using win::FromCp932;
 
 namespace {
 
@@ -26,110 +30,6 @@ std::size_t Index(ControlId id) {
   return static_cast<std::size_t>(id);
 }
 
-int DialogId(ControlId id) {
-  if (id == ControlId::Button1) return IDOK;
-  if (id == ControlId::Button2) return IDCANCEL;
-  return kFirstControlId + static_cast<int>(id);
-}
-
-// What an edit field needs to refuse typing beyond its byte limit.
-struct EditLimit {
-  WNDPROC original = nullptr;
-  int maxBytes = 0;
-};
-
-std::wstring WindowText(HWND hwnd) {
-  int length = GetWindowTextLengthW(hwnd);
-  if (length <= 0) return std::wstring();
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  int got = GetWindowTextW(hwnd, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-  return text;
-}
-
-// The Shift-JIS bytes the field would hold once `insert` replaced the current selection.
-int BytesAfterInsert(HWND edit, std::wstring_view insert) {
-  std::wstring text = WindowText(edit);
-  DWORD start = 0;
-  DWORD end = 0;
-  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-  if (start > end) std::swap(start, end);
-  if (end > text.size()) end = static_cast<DWORD>(text.size());
-  if (start > end) start = end;
-  text.replace(start, end - start, insert);
-  return Cp932Length(text);
-}
-
-// Inserts as much of `text` as fits the limit, whole characters only, in place of the
-// selection; a line break ends what a single-line field takes.
-void InsertWithinLimit(HWND edit, const EditLimit& limit, std::wstring_view text) {
-  std::size_t stop = text.find_first_of(L"\r\n");
-  if (stop != std::wstring_view::npos) text = text.substr(0, stop);
-  std::wstring fitted;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::size_t n = (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size()) ? 2 : 1;
-    std::wstring candidate = fitted + std::wstring(text.substr(i, n));
-    if (BytesAfterInsert(edit, candidate) > limit.maxBytes) break;
-    fitted = candidate;
-    i += n - 1;
-  }
-  if (!fitted.empty()) {
-    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(fitted.c_str()));
-  }
-}
-
-LRESULT CALLBACK LimitedEditProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* limit = reinterpret_cast<EditLimit*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (limit == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  switch (message) {
-    case WM_CHAR:
-    case WM_IME_CHAR: {
-      const auto c = static_cast<wchar_t>(wparam);
-      // Control characters (Backspace, Ctrl+C...) never lengthen the text.
-      if (c >= 0x20 && c != 0x7F) {
-        if (BytesAfterInsert(hwnd, std::wstring_view(&c, 1)) > limit->maxBytes) return 0;
-      }
-      break;
-    }
-    case WM_PASTE: {
-      if (!OpenClipboard(hwnd)) return 0;
-      std::wstring text;
-      if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-          text = p;
-          GlobalUnlock(data);
-        }
-      }
-      CloseClipboard();
-      InsertWithinLimit(hwnd, *limit, text);
-      return 0;
-    }
-    case WM_IME_COMPOSITION:
-      // The converted text of the input method goes in under the same limit.
-      if (lparam & GCS_RESULTSTR) {
-        HIMC context = ImmGetContext(hwnd);
-        if (context) {
-          LONG bytes = ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0);
-          std::wstring text(bytes > 0 ? static_cast<std::size_t>(bytes) / sizeof(wchar_t) : 0,
-                            L'\0');
-          if (bytes > 0) {
-            ImmGetCompositionStringW(context, GCS_RESULTSTR, text.data(),
-                                     static_cast<DWORD>(bytes));
-          }
-          ImmReleaseContext(hwnd, context);
-          InsertWithinLimit(hwnd, *limit, text);
-          // Let the input method clear its composition window, without inserting again.
-          return DefWindowProcW(hwnd, message, wparam,
-                                lparam & ~static_cast<LPARAM>(GCS_RESULTSTR));
-        }
-      }
-      break;
-    default:
-      break;
-  }
-  return CallWindowProcW(limit->original, hwnd, message, wparam, lparam);
-}
-
 // The notice is read-only and out of the tab order; it must not keep Tab, Enter and Esc from
 // the dialog when the user has clicked into it.
 LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -142,47 +42,7 @@ LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
   return result;
 }
 
-std::vector<EditLimit>& EditLimits() {
-  static std::vector<EditLimit> limits(9);
-  return limits;
-}
-
 }  // namespace
-
-std::wstring FromCp932(std::string_view text) {
-  if (text.empty()) return std::wstring();
-  int n = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-std::string ToCp932(std::wstring_view text) {
-  if (text.empty()) return std::string();
-  int n = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  if (n <= 0) return std::string();
-  std::string bytes(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr,
-                      nullptr);
-  return bytes;
-}
-
-std::string ToUtf8(std::wstring_view text) {
-  if (text.empty()) return std::string();
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                              nullptr, nullptr);
-  if (n <= 0) return std::string();
-  std::string bytes(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n,
-                      nullptr, nullptr);
-  return bytes;
-}
-
-int Cp932Length(std::wstring_view text) {
-  return static_cast<int>(ToCp932(text).size());
-}
 
 Win32View::Win32View(HINSTANCE instance) : instance_(instance), form_(*this) {}
 
@@ -199,6 +59,17 @@ HWND Win32View::ControlHandle(ControlId id) const {
   return controls_[Index(id)];
 }
 
+HWND Win32View::RadioItem(ControlId group, int item) const {
+  return window_ ? GetDlgItem(window_, RadioItemId(group, item)) : nullptr;
+}
+
+int Win32View::CheckedItem(ControlId group) const {
+  for (int i = 0; i < form_.ItemCount(group); ++i) {
+    if (SendMessageW(RadioItem(group, i), BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
+  }
+  return -1;
+}
+
 // ---- FormView -------------------------------------------------------------------------------
 
 std::string Win32View::ExecutableFolder() {
@@ -206,14 +77,10 @@ std::string Win32View::ExecutableFolder() {
 }
 
 void Win32View::SetFocus(ControlId control) {
-  HWND target = ControlHandle(control);
-  if (control == ControlId::RadioGroup1 || control == ControlId::RadioGroup2) {
-    const auto& items = radios_[control == ControlId::RadioGroup1 ? 0 : 1];
-    target = items[0];
-    for (HWND item : items) {
-      if (SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED) target = item;
-    }
-  }
+  // A radio group takes the focus on its checked item, or its first.
+  HWND target = Control(control).Kind == ControlKind::Radio
+                    ? RadioItem(control, std::max(CheckedItem(control), 0))
+                    : ControlHandle(control);
   if (target == nullptr) return;
   lastFocus_ = target;
   ::SetFocus(target);
@@ -224,10 +91,14 @@ void Win32View::ShowMessage(std::string_view text, std::string_view caption) {
               MB_ICONQUESTION | MB_OK);
 }
 
+void Win32View::ShowStatus() {
+  SetWindowTextW(ControlHandle(ControlId::LabelA1), FromCp932(form_.LabelA1.Caption).c_str());
+}
+
 void Win32View::RepaintStatus() {
   HWND status = ControlHandle(ControlId::LabelA1);
   if (!status) return;
-  SetWindowTextW(status, FromCp932(form_.LabelA1.Caption).c_str());
+  ShowStatus();
   RedrawWindow(status, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
@@ -269,7 +140,7 @@ bool Win32View::CreateWindows() {
 
   WNDCLASSEXW form{};
   form.cbSize = sizeof form;
-  form.lpfnWndProc = FormProc;
+  form.lpfnWndProc = Route<&Win32View::OnFormMessage>;
   form.hInstance = instance_;
   form.hIcon = icon_;
   form.hIconSm = smallIcon_;
@@ -277,7 +148,7 @@ bool Win32View::CreateWindows() {
   form.hbrBackground = whiteBrush_;
   form.lpszClassName = kFormClass;
   WNDCLASSEXW application = form;
-  application.lpfnWndProc = ApplicationProc;
+  application.lpfnWndProc = Route<&Win32View::OnApplicationMessage>;
   application.lpszClassName = kApplicationClass;
   if (!RegisterClassExW(&form) || !RegisterClassExW(&application)) return false;
 
@@ -342,19 +213,17 @@ void Win32View::AddLabel(std::string_view text, int x, int y, int id, HFONT font
            font);
 }
 
-void Win32View::AddRadioGroup(ControlId group, std::string_view caption, int x, int y, int width,
-                              int height, int firstItemId) {
-  (void)caption;
-  const int g = group == ControlId::RadioGroup1 ? 0 : 1;
-  const TRadioGroup& model = g == 0 ? form_.RadioGroup1 : form_.RadioGroup2;
-  // Two choices side by side inside the frame, below its caption.
-  const int itemWidth = (width - 10) / 2;
-  for (std::size_t i = 0; i < 2; ++i) {
-    std::wstring text = i < model.Items.size() ? FromCp932(model.Items[i]) : std::wstring();
-    DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-    radios_[static_cast<std::size_t>(g)][i] =
-        AddChild(L"BUTTON", text, style, 0, x + 8 + static_cast<int>(i) * itemWidth, y + 17,
-                 itemWidth - 4, height - 22, firstItemId + static_cast<int>(i), font_);
+void Win32View::AddRadioItems(ControlId group, int x, int y, int width, int height) {
+  const TRadioGroup& model = *form_.RadioGroup(group);
+  const int count = form_.ItemCount(group);
+  if (count <= 0) return;
+  // The choices side by side inside the frame, below its caption.
+  const int itemWidth = (width - 10) / count;
+  for (int i = 0; i < count; ++i) {
+    const DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
+    AddChild(L"BUTTON", FromCp932(model.Items[static_cast<std::size_t>(i)]), style, 0,
+             x + 8 + i * itemWidth, y + 17, itemWidth - 4, height - 22, RadioItemId(group, i),
+             font_);
   }
 }
 
@@ -362,73 +231,83 @@ void Win32View::CreateControls() {
   const DWORD list = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP;
   const DWORD edit = ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP;
   const DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP;
+  const DWORD button = BS_NOTIFY | WS_TABSTOP | WS_GROUP;
   struct Field {
     ControlId id;
     int x, y, width, height;
+    std::string_view caption;  // a check box's, a button's, a radio group frame's
   };
   // Tab order is the order of creation.
   const Field fields[] = {
-      {ControlId::ComboBox1, 48, 4, 81, 21},     {ControlId::ComboBox2, 48, 28, 81, 21},
-      {ControlId::Edit7, 48, 64, 33, 21},        {ControlId::Edit8, 48, 88, 33, 21},
-      {ControlId::Edit1, 72, 112, 57, 21},       {ControlId::ComboBox3, 136, 28, 169, 21},
-      {ControlId::Edit2, 200, 56, 105, 21},      {ControlId::Edit3, 200, 80, 105, 21},
-      {ControlId::ComboBox4, 200, 136, 105, 21}, {ControlId::ComboBox5, 200, 160, 105, 21},
-      {ControlId::RadioGroup1, 8, 184, 145, 41}, {ControlId::RadioGroup2, 160, 184, 145, 41},
-      {ControlId::CheckBox1, 8, 232, 145, 17},   {ControlId::CheckBox2, 152, 232, 105, 17},
-      {ControlId::CheckBox3, 256, 232, 129, 17}, {ControlId::CheckBox4, 384, 232, 105, 17},
-      {ControlId::Edit4, 200, 252, 57, 21},      {ControlId::Edit5, 200, 276, 57, 21},
-      {ControlId::Edit6, 200, 300, 57, 21},      {ControlId::Edit9, 200, 324, 57, 21},
-      {ControlId::Button1, 360, 264, 137, 33},   {ControlId::Button2, 360, 312, 137, 33},
+      {ControlId::ComboBox1, 48, 4, 81, 21, {}},
+      {ControlId::ComboBox2, 48, 28, 81, 21, {}},
+      {ControlId::Edit7, 48, 64, 33, 21, {}},
+      {ControlId::Edit8, 48, 88, 33, 21, {}},
+      {ControlId::Edit1, 72, 112, 57, 21, {}},
+      {ControlId::ComboBox3, 136, 28, 169, 21, {}},
+      {ControlId::Edit2, 200, 56, 105, 21, {}},
+      {ControlId::Edit3, 200, 80, 105, 21, {}},
+      {ControlId::ComboBox4, 200, 136, 105, 21, {}},
+      {ControlId::ComboBox5, 200, 160, 105, 21, {}},
+      {ControlId::RadioGroup1, 8, 184, 145, 41, texts::kRadioGroup1Caption},
+      {ControlId::RadioGroup2, 160, 184, 145, 41, texts::kRadioGroup2Caption},
+      {ControlId::CheckBox1, 8, 232, 145, 17, texts::kCheckBox1Caption},
+      {ControlId::CheckBox2, 152, 232, 105, 17, texts::kCheckBox2Caption},
+      {ControlId::CheckBox3, 256, 232, 129, 17, texts::kCheckBox3Caption},
+      {ControlId::CheckBox4, 384, 232, 105, 17, texts::kCheckBox4Caption},
+      {ControlId::Edit4, 200, 252, 57, 21, {}},
+      {ControlId::Edit5, 200, 276, 57, 21, {}},
+      {ControlId::Edit6, 200, 300, 57, 21, {}},
+      {ControlId::Edit9, 200, 324, 57, 21, {}},
+      {ControlId::Button1, 360, 264, 137, 33, texts::kButtonOk},
+      {ControlId::Button2, 360, 312, 137, 33, texts::kButtonCancel},
   };
-  std::size_t editIndex = 0;
   for (const Field& f : fields) {
     const int id = DialogId(f.id);
+    const std::wstring caption = FromCp932(f.caption);
     HWND hwnd = nullptr;
-    if (form_.ComboBox(f.id)) {
-      // The height given is the closed list's; the drop-down part comes below it.
-      hwnd = AddChild(L"COMBOBOX", L"", list, 0, f.x, f.y, f.width, f.height + 240, id, font_);
-      // The closed height follows the selection field's item height. Toolkits add their own
-      // borders to what is asked for (and may report it back otherwise), so step the value
-      // we ask for until the closed list is as high as the layout says.
-      LRESULT asked = SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-      for (int step = 0; hwnd && asked != CB_ERR && step < 5; ++step) {
-        RECT r{};
-        GetWindowRect(hwnd, &r);
-        const int adjust = f.height - static_cast<int>(r.bottom - r.top);
-        if (adjust == 0 || asked + adjust <= 0) break;
-        asked += adjust;
-        SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), asked);
+    switch (Control(f.id).Kind) {
+      case ControlKind::List: {
+        // The height given is the closed list's; the drop-down part comes below it.
+        hwnd = AddChild(L"COMBOBOX", L"", list, 0, f.x, f.y, f.width, f.height + 240, id, font_);
+        // The closed height follows the selection field's item height. Toolkits add their own
+        // borders to what is asked for (and may report it back otherwise), so step the value
+        // we ask for until the closed list is as high as the layout says.
+        LRESULT asked = SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        for (int step = 0; hwnd && asked != CB_ERR && step < 5; ++step) {
+          RECT r{};
+          GetWindowRect(hwnd, &r);
+          const int adjust = f.height - static_cast<int>(r.bottom - r.top);
+          if (adjust == 0 || asked + adjust <= 0) break;
+          asked += adjust;
+          SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), asked);
+        }
+        if (hwnd) ImmAssociateContext(hwnd, nullptr);
+        break;
       }
-    } else if (TEdit* model = form_.Edit(f.id)) {
-      hwnd = AddChild(L"EDIT", L"", edit, WS_EX_CLIENTEDGE, f.x, f.y, f.width, f.height, id, font_);
-      // The byte limit is ours (Shift-JIS bytes), not the control's count of characters.
-      SendMessageW(hwnd, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-      if (hwnd && editIndex < EditLimits().size()) {
-        EditLimit& limit = EditLimits()[editIndex++];
-        limit.maxBytes = model->MaxLength;
-        limit.original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC));
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&limit));
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LimitedEditProc));
+      case ControlKind::Edit: {
+        const TEdit& model = *form_.Edit(f.id);
+        hwnd =
+            AddChild(L"EDIT", L"", edit, WS_EX_CLIENTEDGE, f.x, f.y, f.width, f.height, id, font_);
+        LimitTyping(hwnd, model);
+        if (hwnd && model.ImeOff) ImmAssociateContext(hwnd, nullptr);
+        break;
       }
-      if (hwnd && model->ImeOff) ImmAssociateContext(hwnd, nullptr);
-    } else if (form_.RadioGroup(f.id)) {
-      AddRadioGroup(f.id, {}, f.x, f.y, f.width, f.height,
-                    f.id == ControlId::RadioGroup1 ? kRadioGroup1Item : kRadioGroup2Item);
-      continue;
-    } else if (form_.CheckBox(f.id)) {
-      std::string_view caption = f.id == ControlId::CheckBox1   ? texts::kCheckBox1Caption
-                                 : f.id == ControlId::CheckBox2 ? texts::kCheckBox2Caption
-                                 : f.id == ControlId::CheckBox3 ? texts::kCheckBox3Caption
-                                                                : texts::kCheckBox4Caption;
-      hwnd =
-          AddChild(L"BUTTON", FromCp932(caption), check, 0, f.x, f.y, f.width, f.height, id, font_);
-    } else {
-      const bool ok = f.id == ControlId::Button1;
-      hwnd = AddChild(L"BUTTON", FromCp932(ok ? texts::kButtonOk : texts::kButtonCancel),
-                      (ok ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_NOTIFY | WS_TABSTOP | WS_GROUP,
-                      0, f.x, f.y, f.width, f.height, id, font_);
+      case ControlKind::Radio:
+        // Its frame comes later, out of the tab order.
+        AddRadioItems(f.id, f.x, f.y, f.width, f.height);
+        continue;
+      case ControlKind::Check:
+        hwnd = AddChild(L"BUTTON", caption, check, 0, f.x, f.y, f.width, f.height, id, font_);
+        break;
+      case ControlKind::Button:
+        hwnd =
+            AddChild(L"BUTTON", caption, (id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | button,
+                     0, f.x, f.y, f.width, f.height, id, font_);
+        break;
+      default:
+        continue;
     }
-    if (hwnd && form_.ComboBox(f.id)) ImmAssociateContext(hwnd, nullptr);
     controls_[Index(f.id)] = hwnd;
   }
 
@@ -477,12 +356,11 @@ void Win32View::CreateControls() {
     AddLabel(l.text, l.x, l.y, labelId++, small ? smallFont_ : font_, small ? 11 : 13);
   }
 
-  controls_[Index(ControlId::RadioGroup1)] =
-      AddChild(L"BUTTON", FromCp932(texts::kRadioGroup1Caption), BS_GROUPBOX, 0, 8, 184, 145, 41,
-               DialogId(ControlId::RadioGroup1), font_);
-  controls_[Index(ControlId::RadioGroup2)] =
-      AddChild(L"BUTTON", FromCp932(texts::kRadioGroup2Caption), BS_GROUPBOX, 0, 160, 184, 145, 41,
-               DialogId(ControlId::RadioGroup2), font_);
+  for (const Field& f : fields) {
+    if (Control(f.id).Kind != ControlKind::Radio) continue;
+    controls_[Index(f.id)] = AddChild(L"BUTTON", FromCp932(f.caption), BS_GROUPBOX, 0, f.x, f.y,
+                                      f.width, f.height, DialogId(f.id), font_);
+  }
   controls_[Index(ControlId::LabelA1)] =
       AddChild(L"STATIC", L"", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 350, 509, 24,
                DialogId(ControlId::LabelA1), font_);
@@ -490,84 +368,83 @@ void Win32View::CreateControls() {
 
 // ---- Values ---------------------------------------------------------------------------------
 
-void Win32View::KeepRadioTabStop(int group) {
-  // Tab enters a radio group at its chosen item (or the first when none is chosen).
-  const auto& items = radios_[static_cast<std::size_t>(group)];
-  std::size_t chosen = 0;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (items[i] && SendMessageW(items[i], BM_GETCHECK, 0, 0) == BST_CHECKED) chosen = i;
-  }
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (!items[i]) continue;
-    LONG_PTR style = GetWindowLongPtrW(items[i], GWL_STYLE);
-    style = i == chosen ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
-    SetWindowLongPtrW(items[i], GWL_STYLE, style);
+void Win32View::KeepRadioTabStop(ControlId group) {
+  // Tab enters a radio group at its checked item (or the first when none is checked).
+  const int checked = std::max(CheckedItem(group), 0);
+  for (int i = 0; i < form_.ItemCount(group); ++i) {
+    HWND item = RadioItem(group, i);
+    if (!item) continue;
+    LONG_PTR style = GetWindowLongPtrW(item, GWL_STYLE);
+    style = i == checked ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+    SetWindowLongPtrW(item, GWL_STYLE, style);
   }
 }
 
 void Win32View::WriteControls() {
-  for (ControlId id : {ControlId::ComboBox1, ControlId::ComboBox2, ControlId::ComboBox3,
-                       ControlId::ComboBox4, ControlId::ComboBox5}) {
-    HWND hwnd = ControlHandle(id);
-    const TComboBox& model = *form_.ComboBox(id);
-    SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
-    for (const std::string& item : model.Items) {
-      std::wstring text = FromCp932(item);
-      SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  for (const ControlInfo& c : Controls()) {
+    HWND hwnd = ControlHandle(c.Id);
+    switch (c.Kind) {
+      case ControlKind::List: {
+        const TComboBox& list = form_.*c.List;
+        SendMessageW(hwnd, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : list.Items) {
+          const std::wstring text = FromCp932(item);
+          SendMessageW(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+        SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(list.ItemIndex), 0);
+        break;
+      }
+      case ControlKind::Edit:
+        SetFieldText(hwnd, (form_.*c.Edit).Text);
+        break;
+      case ControlKind::Check:
+        SendMessageW(hwnd, BM_SETCHECK, (form_.*c.Check).Checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        break;
+      case ControlKind::Radio:
+        for (int i = 0; i < form_.ItemCount(c.Id); ++i) {
+          SendMessageW(RadioItem(c.Id, i), BM_SETCHECK,
+                       (form_.*c.Radio).ItemIndex == i ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+        KeepRadioTabStop(c.Id);
+        break;
+      case ControlKind::Memo: {
+        std::wstring notice;
+        for (std::size_t i = 0; i < form_.Memo1.Lines.size(); ++i) {
+          if (i > 0) notice += L"\r\n";
+          notice += FromCp932(form_.Memo1.Lines[i]);
+        }
+        SetWindowTextW(hwnd, notice.c_str());
+        break;
+      }
+      case ControlKind::Label:
+        ShowStatus();
+        break;
+      case ControlKind::Button:
+        break;
     }
-    SendMessageW(hwnd, CB_SETCURSEL, static_cast<WPARAM>(model.ItemIndex), 0);
   }
-  for (ControlId id :
-       {ControlId::Edit1, ControlId::Edit2, ControlId::Edit3, ControlId::Edit4, ControlId::Edit5,
-        ControlId::Edit6, ControlId::Edit7, ControlId::Edit8, ControlId::Edit9}) {
-    // Text from the settings file is shown whole, even beyond the typing limit.
-    SetWindowTextW(ControlHandle(id), FromCp932(form_.Edit(id)->Text).c_str());
-  }
-  for (ControlId id :
-       {ControlId::CheckBox1, ControlId::CheckBox2, ControlId::CheckBox3, ControlId::CheckBox4}) {
-    SendMessageW(ControlHandle(id), BM_SETCHECK,
-                 form_.CheckBox(id)->Checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
-  for (int g = 0; g < 2; ++g) {
-    const TRadioGroup& model = g == 0 ? form_.RadioGroup1 : form_.RadioGroup2;
-    for (int i = 0; i < 2; ++i) {
-      SendMessageW(radios_[static_cast<std::size_t>(g)][static_cast<std::size_t>(i)], BM_SETCHECK,
-                   model.ItemIndex == i ? BST_CHECKED : BST_UNCHECKED, 0);
-    }
-    KeepRadioTabStop(g);
-  }
-  std::wstring notice;
-  for (std::size_t i = 0; i < form_.Memo1.Lines.size(); ++i) {
-    if (i > 0) notice += L"\r\n";
-    notice += FromCp932(form_.Memo1.Lines[i]);
-  }
-  SetWindowTextW(ControlHandle(ControlId::Memo1), notice.c_str());
-  SetWindowTextW(ControlHandle(ControlId::LabelA1), FromCp932(form_.LabelA1.Caption).c_str());
 }
 
 void Win32View::ReadControls() {
-  for (ControlId id : {ControlId::ComboBox1, ControlId::ComboBox2, ControlId::ComboBox3,
-                       ControlId::ComboBox4, ControlId::ComboBox5}) {
-    LRESULT index = SendMessageW(ControlHandle(id), CB_GETCURSEL, 0, 0);
-    form_.ComboBox(id)->ItemIndex = index == CB_ERR ? -1 : static_cast<int>(index);
-  }
-  for (ControlId id :
-       {ControlId::Edit1, ControlId::Edit2, ControlId::Edit3, ControlId::Edit4, ControlId::Edit5,
-        ControlId::Edit6, ControlId::Edit7, ControlId::Edit8, ControlId::Edit9}) {
-    form_.Edit(id)->Text = ToCp932(WindowText(ControlHandle(id)));
-  }
-  for (ControlId id :
-       {ControlId::CheckBox1, ControlId::CheckBox2, ControlId::CheckBox3, ControlId::CheckBox4}) {
-    form_.CheckBox(id)->Checked = SendMessageW(ControlHandle(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  }
-  for (int g = 0; g < 2; ++g) {
-    TRadioGroup& model = g == 0 ? form_.RadioGroup1 : form_.RadioGroup2;
-    model.ItemIndex = -1;
-    for (int i = 0; i < 2; ++i) {
-      if (SendMessageW(radios_[static_cast<std::size_t>(g)][static_cast<std::size_t>(i)],
-                       BM_GETCHECK, 0, 0) == BST_CHECKED) {
-        model.ItemIndex = i;
+  for (const ControlInfo& c : Controls()) {
+    HWND hwnd = ControlHandle(c.Id);
+    switch (c.Kind) {
+      case ControlKind::List: {
+        const LRESULT index = SendMessageW(hwnd, CB_GETCURSEL, 0, 0);
+        (form_.*c.List).ItemIndex = index == CB_ERR ? -1 : static_cast<int>(index);
+        break;
       }
+      case ControlKind::Edit:
+        (form_.*c.Edit).Text = FieldText(hwnd);
+        break;
+      case ControlKind::Check:
+        (form_.*c.Check).Checked = SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        break;
+      case ControlKind::Radio:
+        (form_.*c.Radio).ItemIndex = CheckedItem(c.Id);
+        break;
+      default:
+        break;
     }
   }
 }
@@ -625,30 +502,24 @@ void Win32View::OnCommand(int id, int code, HWND control) {
     }
     return;
   }
-  if (code == BN_CLICKED) {
-    if (id >= kRadioGroup1Item && id < kRadioGroup1Item + 2) KeepRadioTabStop(0);
-    if (id >= kRadioGroup2Item && id < kRadioGroup2Item + 2) KeepRadioTabStop(1);
+  if (code != BN_CLICKED) return;
+  for (const ControlInfo& c : Controls()) {
+    if (c.Kind == ControlKind::Radio && id >= RadioItemId(c.Id, 0) &&
+        id < RadioItemId(c.Id, form_.ItemCount(c.Id))) {
+      KeepRadioTabStop(c.Id);
+    }
   }
 }
 
-LRESULT CALLBACK Win32View::FormProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+template <Win32View::Handler handler>
+LRESULT CALLBACK Win32View::Route(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* view = reinterpret_cast<Win32View*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (view == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  return view->OnFormMessage(hwnd, message, wparam, lparam);
-}
-
-LRESULT CALLBACK Win32View::ApplicationProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* view = reinterpret_cast<Win32View*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (view == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
-  return view->OnApplicationMessage(hwnd, message, wparam, lparam);
+  return (view->*handler)(hwnd, message, wparam, lparam);
 }
 
 LRESULT Win32View::OnApplicationMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

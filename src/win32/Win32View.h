@@ -17,14 +17,6 @@
 
 namespace sorea::win32 {
 
-// Shift-JIS bytes to UTF-16 and back, always with code page 932 whatever the system's ANSI
-// code page is. Characters Shift-JIS cannot hold become "?".
-std::wstring FromCp932(std::string_view text);
-std::string ToCp932(std::wstring_view text);
-std::string ToUtf8(std::wstring_view text);
-// How many Shift-JIS bytes the text takes (a full-width character takes two).
-int Cp932Length(std::wstring_view text);
-
 class Win32View final : public FormView {
  public:
   explicit Win32View(HINSTANCE instance);
@@ -45,8 +37,10 @@ class Win32View final : public FormView {
   void MoveWindow(int left, int top) override;
 
  private:
-  static LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK ApplicationProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  using Handler = LRESULT (Win32View::*)(HWND, UINT, WPARAM, LPARAM);
+  // The window procedure of a window created with this view: hands its messages to `handler`.
+  template <Handler handler>
+  static LRESULT CALLBACK Route(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnFormMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnApplicationMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void OnCommand(int id, int code, HWND control);
@@ -58,21 +52,23 @@ class Win32View final : public FormView {
   HWND AddChild(const wchar_t* className, std::wstring_view text, DWORD style, DWORD exStyle, int x,
                 int y, int width, int height, int id, HFONT font);
   void AddLabel(std::string_view text, int x, int y, int id, HFONT font, int height);
-  void AddRadioGroup(ControlId group, std::string_view caption, int x, int y, int width, int height,
-                     int firstItemId);
+  void AddRadioItems(ControlId group, int x, int y, int width, int height);
   // Model -> controls, after the show sequence; controls -> model, before OK.
   void WriteControls();
   void ReadControls();
+  void ShowStatus();
   void MarkDefaultButton(HWND focused);
-  void KeepRadioTabStop(int group);
+  void KeepRadioTabStop(ControlId group);
   HWND ControlHandle(ControlId id) const;
+  HWND RadioItem(ControlId group, int item) const;
+  // The radio group's checked item, -1 when none is.
+  int CheckedItem(ControlId group) const;
 
   HINSTANCE instance_;
   TForm1 form_;
-  HWND application_ = nullptr;  // carries the application title in the task bar
-  HWND window_ = nullptr;       // the dialog
-  std::array<HWND, 24> controls_{};
-  std::array<std::array<HWND, 2>, 2> radios_{};
+  HWND application_ = nullptr;                  // carries the application title in the task bar
+  HWND window_ = nullptr;                       // the dialog
+  std::array<HWND, kControlCount> controls_{};  // radio groups: their frames
   HWND lastFocus_ = nullptr;
   HFONT font_ = nullptr;
   HFONT smallFont_ = nullptr;

@@ -2,11 +2,13 @@
 // the element store as JSON (UTF-8) on stdout.
 #include <cstdio>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "cli/Arguments.h"
 #include "cli/CliCommands.h"
 #include "cli/JsonWriter.h"
 #include "cli/StoreElements.h"
@@ -233,17 +235,25 @@ void PrintStore(JsonWriter& j, const ElementStore& s) {
 }  // namespace
 
 int RunInspect(const std::vector<std::string>& args) {
-  if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-    std::fputs(
-        "usage: sorea-cli inspect FILE\n"
-        "  Reads the exchange file FILE (JWC_TEMP.TXT) and prints what it holds as JSON.\n",
-        stderr);
-    return 2;
+  static constexpr CommandUsage kUsage = {
+      "sorea-cli inspect",
+      "usage: sorea-cli inspect FILE\n"
+      "  Reads the exchange file FILE (JWC_TEMP.TXT) and prints what it holds as JSON.\n"};
+  Arguments in(args, kUsage);
+  std::optional<std::string> file;
+  while (in.Next()) {
+    if (in.IsOption()) {
+      in.Unknown();
+    } else {
+      in.Positional(file, "file");
+    }
   }
+  if (!file) in.Problem("no file");
+  if (std::optional<int> exit = in.Finish()) return *exit;
   try {
     InitElementStore();
-    if (!ReadExchangeFile(args[0])) {
-      std::fprintf(stderr, "sorea-cli inspect: cannot read %s\n", args[0].c_str());
+    if (!ReadExchangeFile(*file)) {
+      std::fprintf(stderr, "sorea-cli inspect: cannot read %s\n", file->c_str());
       ReleaseElementStore();
       return 1;
     }

@@ -179,7 +179,7 @@ TEST_F(InspectCommand, ExitCodes) {
   const std::vector<Case> cases = {
       {"", 2, true},
       {"a b", 2, true},
-      {"--help", 2, true},
+      {"--help", 0, false},
       {Quote((dir_ / "missing.txt").string()), 1, false},
       {Quote(dir_.string()), 1, false},
       {Quote(Put("ok.txt", "hk 0\r\n")), 0, false},
@@ -191,6 +191,9 @@ TEST_F(InspectCommand, ExitCodes) {
         << c.arguments;
     if (c.code != 0) {
       EXPECT_TRUE(run.Out.empty()) << c.arguments;
+    }
+    if (c.arguments == "--help") {
+      EXPECT_EQ(run.Out.rfind("usage: sorea-cli inspect FILE", 0), 0u);
     }
   }
 }

@@ -3,8 +3,6 @@
 // --press presses OK or Cancel; the files are read and written in the program folder as the
 // real program does.
 //
-//   sorea-cli [--folder DIR] [--set NAME=VALUE]... [--press ok|cancel] [--print-state]
-//
 // Exit codes: 0 the dialog closed (OK built the dimension, or Cancel); 2 a usage error, with
 // nothing written; 3 OK refused a value (stderr "refused: NAME"); 4 OK showed its message
 // (stderr "message: TEXT"). After 3 and 4 the dialog is cancelled, as a user would.
@@ -17,63 +15,43 @@
 #include <vector>
 
 #include "app/Unit1.h"
+#include "cli/Arguments.h"
 #include "cli/CliCommands.h"
 #include "exchange/JwwGaibu.h"
 #include "util/Cp932.h"
 #include "util/Files.h"
-#include "util/MyFunc.h"
 
 namespace sorea::cli {
 
 namespace {
 
-enum class SetKind { List, Radio, Check, Text, Left, Top };
+const CommandUsage kUsage = {
+    "sorea-cli",
+    "usage: sorea-cli [--folder DIR] [--set NAME=VALUE]... [--press ok|cancel] [--print-state]\n"
+    "       sorea-cli inspect FILE\n"
+    "       sorea-cli preview IN [options]\n"
+    "  Runs the dialog without a window on JWC_TEMP.TXT and rusk.dat in DIR (by default the\n"
+    "  program's folder). --set sets the list, radio group (an item index), check box (0 or 1)\n"
+    "  or edit field NAME as the user would, or Left and Top, the window's position;\n"
+    "  --print-state prints them all once set. --press presses OK (the default) or Cancel.\n"
+    "  Exit codes: 0 the dialog closed; 2 a usage error, nothing written; 3 OK refused a value;\n"
+    "  4 OK showed its message.\n"
+    "  sorea-cli inspect --help and sorea-cli preview --help tell of the other commands.\n"};
 
+// One --set: a control of the dialog, or the window's position (Left, Top).
 struct SetOption {
   std::string name;
-  SetKind kind = SetKind::Text;
-  ControlId id = ControlId::Edit1;
-  int number = 0;    // list, radio, check, position
-  std::string text;  // edit fields: Shift-JIS, not yet cut
+  std::string value;                     // as given, for the messages
+  const ControlInfo* control = nullptr;  // nullptr: the window's position
+  int number = 0;                        // list, radio, check, position
+  std::string text;                      // edit fields: Shift-JIS, not yet cut
 };
 
 struct Options {
   std::optional<std::string> folder;
   std::vector<SetOption> sets;
-  bool pressOk = true;
-  bool pressGiven = false;
+  std::optional<std::string> press;
   bool printState = false;
-};
-
-struct Control {
-  std::string_view name;
-  ControlId id;
-  SetKind kind;
-};
-
-constexpr Control kControls[] = {
-    {"ComboBox1", ControlId::ComboBox1, SetKind::List},
-    {"ComboBox2", ControlId::ComboBox2, SetKind::List},
-    {"ComboBox3", ControlId::ComboBox3, SetKind::List},
-    {"ComboBox4", ControlId::ComboBox4, SetKind::List},
-    {"ComboBox5", ControlId::ComboBox5, SetKind::List},
-    {"RadioGroup1", ControlId::RadioGroup1, SetKind::Radio},
-    {"RadioGroup2", ControlId::RadioGroup2, SetKind::Radio},
-    {"CheckBox1", ControlId::CheckBox1, SetKind::Check},
-    {"CheckBox2", ControlId::CheckBox2, SetKind::Check},
-    {"CheckBox3", ControlId::CheckBox3, SetKind::Check},
-    {"CheckBox4", ControlId::CheckBox4, SetKind::Check},
-    {"Edit1", ControlId::Edit1, SetKind::Text},
-    {"Edit2", ControlId::Edit2, SetKind::Text},
-    {"Edit3", ControlId::Edit3, SetKind::Text},
-    {"Edit4", ControlId::Edit4, SetKind::Text},
-    {"Edit5", ControlId::Edit5, SetKind::Text},
-    {"Edit6", ControlId::Edit6, SetKind::Text},
-    {"Edit7", ControlId::Edit7, SetKind::Text},
-    {"Edit8", ControlId::Edit8, SetKind::Text},
-    {"Edit9", ControlId::Edit9, SetKind::Text},
-    {"Left", ControlId::Button1, SetKind::Left},
-    {"Top", ControlId::Button1, SetKind::Top},
 };
 
 // The view of a dialog nobody sees: it records what the dialog asks of the platform.
@@ -123,81 +101,44 @@ bool ParseInt(std::string_view text, int& value) {
   return result.ec == std::errc() && result.ptr == last;
 }
 
-int Usage(const std::string& why) {
-  std::fprintf(stderr, "sorea-cli: %s\n", why.c_str());
-  std::fputs(
-      "usage: sorea-cli [--folder DIR] [--set NAME=VALUE]... [--press ok|cancel] "
-      "[--print-state]\n",
-      stderr);
-  return 2;
-}
-
-// Upper bound (exclusive) of the item index of a list known before the show sequence.
-int FixedItemCount(ControlId id) {
-  switch (id) {
-    case ControlId::ComboBox1:
-    case ControlId::ComboBox2:
-      return 12;
-    case ControlId::ComboBox4:
-      return 9;
-    case ControlId::ComboBox5:
-      return 3;
-    case ControlId::RadioGroup1:
-    case ControlId::RadioGroup2:
-      return 2;
-    default:
-      return -1;  // ComboBox3: filled at show
-  }
-}
-
 std::optional<std::string> ParseSet(std::string_view assignment, SetOption& option) {
   const std::size_t eq = assignment.find('=');
   if (eq == std::string_view::npos) return "--set needs NAME=VALUE: " + std::string(assignment);
-  const std::string_view name = assignment.substr(0, eq);
-  const std::string_view value = assignment.substr(eq + 1);
-  const Control* control = nullptr;
-  for (const Control& c : kControls) {
-    if (c.name == name) control = &c;
+  option.name = std::string(assignment.substr(0, eq));
+  option.value = std::string(assignment.substr(eq + 1));
+  const std::string& name = option.name;
+  const std::string& value = option.value;
+  if (name == "Left" || name == "Top") {
+    if (!ParseInt(value, option.number)) return "malformed position for " + name + ": " + value;
+    return std::nullopt;
   }
-  if (control == nullptr) return "unknown control: " + std::string(name);
-  option.name = std::string(name);
-  option.kind = control->kind;
-  option.id = control->id;
-  switch (control->kind) {
-    case SetKind::List:
-    case SetKind::Radio: {
+  option.control = FindControl(name);
+  switch (option.control != nullptr ? option.control->Kind : ControlKind::Memo) {
+    case ControlKind::List:
+    case ControlKind::Radio:
+      // Whether the index lies within the items is known once the show sequence has run.
       if (!ParseInt(value, option.number) || option.number < -1) {
-        return "malformed item index for " + option.name + ": " + std::string(value);
+        return "malformed item index for " + name + ": " + value;
       }
-      const int count = FixedItemCount(control->id);
-      if (count >= 0 && option.number >= count) {
-        return "item index past the items of " + option.name + ": " + std::string(value);
-      }
-      break;
-    }
-    case SetKind::Check:
+      return std::nullopt;
+    case ControlKind::Check:
       if (value != "0" && value != "1") {
-        return "check state of " + option.name + " must be 0 or 1: " + std::string(value);
+        return "check state of " + name + " must be 0 or 1: " + value;
       }
       option.number = value == "1" ? 1 : 0;
-      break;
-    case SetKind::Text: {
+      return std::nullopt;
+    case ControlKind::Edit: {
       bool ok = true;
       option.text = Utf8ToCp932(value, &ok);
-      if (!ok) return "text for " + option.name + " is not UTF-8 that Shift-JIS can hold";
+      if (!ok) return "text for " + name + " is not UTF-8 that Shift-JIS can hold";
       if (option.text.find_first_of("\r\n") != std::string::npos) {
-        return "a single-line field holds no line break: " + option.name;
+        return "a single-line field holds no line break: " + name;
       }
-      break;
+      return std::nullopt;
     }
-    case SetKind::Left:
-    case SetKind::Top:
-      if (!ParseInt(value, option.number)) {
-        return "malformed position for " + option.name + ": " + std::string(value);
-      }
-      break;
+    default:  // no such control, or one the user sets no value of
+      return "unknown control: " + name;
   }
-  return std::nullopt;
 }
 
 // The folder must exist: the dialog would otherwise run and quietly write nothing back.
@@ -207,96 +148,107 @@ bool IsFolder(const std::string& utf8) {
   return std::filesystem::is_directory(std::filesystem::path(path), error);
 }
 
-std::optional<std::string> ParseArgs(const std::vector<std::string>& args, Options& options) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--folder") {
-      if (!hasValue) return std::string("--folder needs a folder");
-      if (options.folder) return std::string("--folder given twice");
-      options.folder = args[++i];
-      if (options.folder->empty()) return std::string("--folder needs a folder");
-      if (!IsFolder(*options.folder)) return "no such folder: " + *options.folder;
-    } else if (arg == "--set") {
-      if (!hasValue) return std::string("--set needs NAME=VALUE");
+// nullopt when the dialog is to run, else the exit code to end with.
+std::optional<int> ReadOptions(const std::vector<std::string>& args, Options& options) {
+  Arguments in(args, kUsage);
+  while (in.Next()) {
+    if (in.Is("--folder")) {
+      if (in.ValueOnce(options.folder, "a folder") && !IsFolder(*options.folder)) {
+        in.Problem("no such folder: " + *options.folder);
+      }
+    } else if (in.Is("--set")) {
       SetOption option;
-      if (auto error = ParseSet(args[++i], option)) return error;
-      options.sets.push_back(std::move(option));
-    } else if (arg == "--press") {
-      if (!hasValue) return std::string("--press needs ok or cancel");
-      if (options.pressGiven) return std::string("--press given twice");
-      const std::string& which = args[++i];
-      if (which != "ok" && which != "cancel") return "--press needs ok or cancel: " + which;
-      options.pressOk = which == "ok";
-      options.pressGiven = true;
-    } else if (arg == "--print-state") {
+      std::optional<std::string> assignment = in.Value("NAME=VALUE");
+      if (!assignment) continue;
+      if (std::optional<std::string> error = ParseSet(*assignment, option)) {
+        in.Problem(*error);
+      } else {
+        options.sets.push_back(std::move(option));
+      }
+    } else if (in.Is("--press")) {
+      if (in.ValueOnce(options.press, "ok or cancel") && options.press != "ok" &&
+          options.press != "cancel") {
+        in.Problem("--press needs ok or cancel: " + *options.press);
+      }
+    } else if (in.Is("--print-state")) {
       options.printState = true;
     } else {
-      return "unknown option: " + arg;
+      in.Unknown();
     }
   }
-  return std::nullopt;
+  return in.Finish();
 }
 
-// Sets a control as the user would; false when the index lies past the list's items.
-bool Apply(const SetOption& option, TForm1& form, HeadlessView& view) {
-  switch (option.kind) {
-    case SetKind::List: {
-      TComboBox* list = form.ComboBox(option.id);
-      if (option.number >= static_cast<int>(list->Items.size())) return false;
-      list->ItemIndex = option.number;
-      return true;
-    }
-    case SetKind::Radio: {
-      TRadioGroup* group = form.RadioGroup(option.id);
-      if (option.number >= static_cast<int>(group->Items.size())) return false;
-      group->ItemIndex = option.number;
-      return true;
-    }
-    case SetKind::Check:
-      form.CheckBox(option.id)->Checked = option.number != 0;
-      return true;
-    case SetKind::Text: {
-      TEdit* edit = form.Edit(option.id);
-      // Typing stops at the field's limit, never inside a double-byte character.
-      edit->Text =
-          std::string(CutWholeChars(option.text, static_cast<std::size_t>(edit->MaxLength)));
-      return true;
-    }
-    case SetKind::Left:
+// Sets a control as the user would: an edit field as if its text were selected and the value
+// typed over it.
+void Apply(const SetOption& option, TForm1& form, HeadlessView& view) {
+  if (option.control == nullptr) {
+    if (option.name == "Left") {
       view.MoveWindow(option.number, view.WindowTop());
-      return true;
-    case SetKind::Top:
+    } else {
       view.MoveWindow(view.WindowLeft(), option.number);
-      return true;
+    }
+    return;
   }
-  return true;
+  const ControlId id = option.control->Id;
+  switch (option.control->Kind) {
+    case ControlKind::List:
+      form.ComboBox(id)->ItemIndex = option.number;
+      break;
+    case ControlKind::Radio:
+      form.RadioGroup(id)->ItemIndex = option.number;
+      break;
+    case ControlKind::Check:
+      form.CheckBox(id)->Checked = option.number != 0;
+      break;
+    case ControlKind::Edit: {
+      TEdit* edit = form.Edit(id);
+      edit->Type(option.text, 0, edit->Text.size());
+      break;
+    }
+    default:
+      break;
+  }
 }
 
-void PrintState(TForm1& form, HeadlessView& view) {
+// The value a control shows, as --set takes it.
+std::string ValueOf(const TForm1& form, const ControlInfo& control) {
+  switch (control.Kind) {
+    case ControlKind::List:
+      return std::to_string(form.ComboBox(control.Id)->ItemIndex);
+    case ControlKind::Radio:
+      return std::to_string(form.RadioGroup(control.Id)->ItemIndex);
+    case ControlKind::Check:
+      return form.CheckBox(control.Id)->Checked ? "1" : "0";
+    case ControlKind::Edit:
+      return Cp932ToUtf8(form.Edit(control.Id)->Text);
+    default:
+      return "";
+  }
+}
+
+// The controls' values kind by kind, the window's position now and as saved, and the items of
+// the lists the show sequence filled from the exchange file.
+void PrintState(const TForm1& form, HeadlessView& view, const std::vector<ControlId>& filled) {
   auto print = [](std::string_view name, const std::string& value) {
     std::printf("%.*s=%s\n", static_cast<int>(name.size()), name.data(), value.c_str());
   };
-  const ControlId lists[] = {ControlId::ComboBox1, ControlId::ComboBox2, ControlId::ComboBox3,
-                             ControlId::ComboBox4, ControlId::ComboBox5};
-  for (ControlId id : lists) print(ControlName(id), std::to_string(form.ComboBox(id)->ItemIndex));
-  const ControlId edits[] = {ControlId::Edit1, ControlId::Edit2, ControlId::Edit3,
-                             ControlId::Edit4, ControlId::Edit5, ControlId::Edit6,
-                             ControlId::Edit7, ControlId::Edit8, ControlId::Edit9};
-  for (ControlId id : edits) print(ControlName(id), Cp932ToUtf8(form.Edit(id)->Text));
-  for (ControlId id : {ControlId::RadioGroup1, ControlId::RadioGroup2}) {
-    print(ControlName(id), std::to_string(form.RadioGroup(id)->ItemIndex));
-  }
-  for (ControlId id :
-       {ControlId::CheckBox1, ControlId::CheckBox2, ControlId::CheckBox3, ControlId::CheckBox4}) {
-    print(ControlName(id), form.CheckBox(id)->Checked ? "1" : "0");
+  for (ControlKind kind :
+       {ControlKind::List, ControlKind::Edit, ControlKind::Radio, ControlKind::Check}) {
+    for (const ControlInfo& control : Controls()) {
+      if (control.Kind == kind) print(control.Name, ValueOf(form, control));
+    }
   }
   print("Left", std::to_string(view.WindowLeft()));
   print("Top", std::to_string(view.WindowTop()));
   print("SavedLeft", std::to_string(form.SavedLeft));
   print("SavedTop", std::to_string(form.SavedTop));
-  for (std::size_t i = 0; i < form.ComboBox3.Items.size(); ++i) {
-    print("ComboBox3.Items[" + std::to_string(i) + "]", Cp932ToUtf8(form.ComboBox3.Items[i]));
+  for (ControlId id : filled) {
+    const std::vector<std::string>& items = form.ComboBox(id)->Items;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      print(std::string(ControlName(id)) + ".Items[" + std::to_string(i) + "]",
+            Cp932ToUtf8(items[i]));
+    }
   }
   std::fflush(stdout);
 }
@@ -305,25 +257,34 @@ void PrintState(TForm1& form, HeadlessView& view) {
 
 int RunHeadless(const std::vector<std::string>& args) {
   Options options;
-  if (auto error = ParseArgs(args, options)) return Usage(*error);
+  if (std::optional<int> exit = ReadOptions(args, options)) return *exit;
 
   HeadlessView view(WithSeparator(options.folder ? *options.folder : sorea::ExecutableFolder()));
   TForm1 form(view);
   view.Attach(&form);
-  form.FormShow();
-
-  for (const SetOption& option : options.sets) {
-    if (!Apply(option, form, view)) {
-      // Only known now that the text-type list is filled. The dialog is dropped without its
-      // close sequence, so Jw_cad's file stays as it was.
-      ReleaseElementStore();
-      return Usage("item index past the items of " + option.name + ": " +
-                   std::to_string(option.number));
+  // The lists without items until the show sequence fills them from the exchange file.
+  std::vector<ControlId> filled;
+  for (const ControlInfo& control : Controls()) {
+    if (control.Kind == ControlKind::List && form.ItemCount(control.Id) == 0) {
+      filled.push_back(control.Id);
     }
   }
-  if (options.printState) PrintState(form, view);
+  form.FormShow();
 
-  if (!options.pressOk) {
+  // Every index within its list's items, now that all are filled. The show sequence writes
+  // nothing: dropping the dialog without its close sequence leaves Jw_cad's file as it was.
+  for (const SetOption& option : options.sets) {
+    const int count = option.control != nullptr ? form.ItemCount(option.control->Id) : -1;
+    if (count >= 0 && option.number >= count) {
+      ReleaseElementStore();
+      return UsageError(kUsage,
+                        "item index past the items of " + option.name + ": " + option.value);
+    }
+  }
+  for (const SetOption& option : options.sets) Apply(option, form, view);
+  if (options.printState) PrintState(form, view, filled);
+
+  if (options.press == "cancel") {
     form.Button2Click();
     return 0;
   }

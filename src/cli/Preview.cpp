@@ -3,9 +3,11 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/Arguments.h"
 #include "cli/CliCommands.h"
 #include "cli/SvgPreview.h"
 #include "exchange/JwwGaibu.h"
@@ -18,55 +20,44 @@
 namespace sorea::cli {
 namespace {
 
-const char kUsage[] =
+const CommandUsage kUsage = {
+    "sorea-cli preview",
     "usage: sorea-cli preview IN [--output OUT.svg] [--png OUT.png] [--before BEFORE.TXT]\n"
     "                            [--details]\n"
     "  Draws the exchange file IN as SVG (to stdout unless --output or --png is given).\n"
     "  --before marks and numbers the points picked in BEFORE.TXT, the file Jw_cad wrote.\n"
     "  --details adds magnified views of where small things gather (end marks, values).\n"
     "  Text and point-marker sizes are paper mm drawn at the layer group scale; a file\n"
-    "  without an \"hs\" record takes the scales of BEFORE.TXT, or 1.\n";
+    "  without an \"hs\" record takes the scales of BEFORE.TXT, or 1.\n"};
 
 struct Options {
-  std::string In, Output, Png, Before;
+  std::optional<std::string> In, Output, Png, Before;
   bool Details = false;
 };
 
-int Usage(const std::string& problem) {
-  std::fprintf(stderr, "sorea-cli preview: %s\n%s", problem.c_str(), kUsage);
-  return 2;
-}
-
-// 0 when parsed, else the exit code of a usage error.
-int ParseOptions(const std::vector<std::string>& args, Options& o) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    std::string* target = nullptr;
-    if (a == "--output" || a == "-o") target = &o.Output;
-    if (a == "--png") target = &o.Png;
-    if (a == "--before") target = &o.Before;
-    if (target) {
-      if (i + 1 >= args.size() || args[i + 1].empty()) return Usage(a + " needs a file name");
-      if (!target->empty()) return Usage(a + " given twice");
-      *target = args[++i];
-    } else if (a == "--details") {
+// nullopt when the preview is to be drawn, else the exit code to end with.
+std::optional<int> ReadOptions(const std::vector<std::string>& args, Options& o) {
+  Arguments in(args, kUsage);
+  while (in.Next()) {
+    if (in.Is("--output", "-o")) {
+      in.ValueOnce(o.Output, "a file name");
+    } else if (in.Is("--png")) {
+      in.ValueOnce(o.Png, "a file name");
+    } else if (in.Is("--before")) {
+      in.ValueOnce(o.Before, "a file name");
+    } else if (in.Is("--details")) {
       o.Details = true;
-    } else if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
-      return -1;
-    } else if (a.size() > 1 && a[0] == '-') {
-      return Usage("unknown option " + a);
-    } else if (o.In.empty() && !a.empty()) {
-      o.In = a;
+    } else if (in.IsOption()) {
+      in.Unknown();
     } else {
-      return Usage("more than one input file");
+      in.Positional(o.In, "input file");
     }
   }
-  if (o.In.empty()) return Usage("no input file");
-  if (!o.Png.empty() && (o.Png == o.Output || o.Png == o.In))
-    return Usage("--png must name a file of its own");
-  if (!o.Output.empty() && o.Output == o.In) return Usage("--output would overwrite the input");
-  return 0;
+  if (!o.In) in.Problem("no input file");
+  if (o.Png && (o.Png == o.Output || o.Png == o.In))
+    in.Problem("--png must name a file of its own");
+  if (o.Output && o.Output == o.In) in.Problem("--output would overwrite the input");
+  return in.Finish();
 }
 
 bool WriteWhole(const std::string& path, const std::string& text) {
@@ -148,17 +139,18 @@ int ConvertToPng(const std::string& svg, const std::string& png) {
 
 int Run(const std::vector<std::string>& args) {
   Options o;
-  if (int rc = ParseOptions(args, o); rc != 0) return rc < 0 ? 0 : rc;
+  if (std::optional<int> exit = ReadOptions(args, o)) return *exit;
+  const std::string& input = *o.In;
 
   std::vector<PickMark> picks;
   std::array<double, 16> beforeScales{};
   beforeScales.fill(1.0);
-  if (!o.Before.empty()) {
+  if (o.Before) {
     InitElementStore();
-    bool read = FileExists(o.Before) && ReadExchangeFile(o.Before);
+    bool read = FileExists(*o.Before) && ReadExchangeFile(*o.Before);
     if (!read) {
       ReleaseElementStore();
-      std::fprintf(stderr, "sorea-cli preview: cannot read %s\n", o.Before.c_str());
+      std::fprintf(stderr, "sorea-cli preview: cannot read %s\n", o.Before->c_str());
       return 1;
     }
     for (std::size_t i = 1; i < Store.PickedPoints.size(); ++i) {
@@ -170,9 +162,9 @@ int Run(const std::vector<std::string>& args) {
   }
 
   InitElementStore();
-  if (!FileExists(o.In) || !ReadExchangeFile(o.In)) {
+  if (!FileExists(input) || !ReadExchangeFile(input)) {
     ReleaseElementStore();
-    std::fprintf(stderr, "sorea-cli preview: cannot read %s\n", o.In.c_str());
+    std::fprintf(stderr, "sorea-cli preview: cannot read %s\n", input.c_str());
     return 1;
   }
   // The job's result carries no "hs" record: Jw_cad adds its elements to the drawing of the
@@ -183,7 +175,7 @@ int Run(const std::vector<std::string>& args) {
   std::string svg = BuildPreviewSvg(Store, picks, o.Details);
   ReleaseElementStore();
 
-  if (o.Output.empty() && o.Png.empty()) {
+  if (!o.Output && !o.Png) {
     bool ok = std::fwrite(svg.data(), 1, svg.size(), stdout) == svg.size();
     ok = std::fflush(stdout) == 0 && ok;
     if (!ok) {
@@ -192,14 +184,14 @@ int Run(const std::vector<std::string>& args) {
     }
     return 0;
   }
-  std::string svgPath = o.Output.empty() ? o.Png + ".tmp.svg" : o.Output;
+  const std::string svgPath = o.Output ? *o.Output : *o.Png + ".tmp.svg";
   if (!WriteWhole(svgPath, svg)) {
     std::fprintf(stderr, "sorea-cli preview: cannot write %s\n", svgPath.c_str());
     return 1;
   }
   int rc = 0;
-  if (!o.Png.empty()) rc = ConvertToPng(svgPath, o.Png);
-  if (o.Output.empty()) RemoveFile(svgPath);
+  if (o.Png) rc = ConvertToPng(svgPath, *o.Png);
+  if (!o.Output) RemoveFile(svgPath);
   return rc;
 }
 

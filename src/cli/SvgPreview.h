@@ -20,7 +20,7 @@ struct PickMark {
 // paper mm x the layer group scale of the element (the preview does not know the plotting
 // scale otherwise). An exchange file without "hs" has scale 1 everywhere.
 inline constexpr double kPointRadiusMm = 0.5;  // a plain point
-inline constexpr double kBlockSizeMm = 2.0;    // the diamond of a block reference
+inline constexpr double kBlockSizeMm = 2;      // the diamond of a block reference
 
 // The whole SVG document for the elements of store and the given picks. The view is fitted
 // to everything drawn, with a margin; y points up as in the drawing. Never fails: an empty

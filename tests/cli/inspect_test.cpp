@@ -1,55 +1,23 @@
 // sorea-cli inspect, run as a separate process: exit codes, JSON that parses, values read from
 // real exchange files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "support/TestSupport.h"
+
 namespace {
 
+using namespace sorea::testing;
+using namespace std::string_literals;
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int Code = -1;
-  std::string Out;
-  std::string Err;
-};
-
-Outcome Inspect(const std::string& arguments) {
-  static int counter = 0;
-  const std::string err =
-      (fs::temp_directory_path() /
-       ("sorea-inspect-err-" + std::to_string(::getpid()) + "-" + std::to_string(++counter)))
-          .string();
-  const std::string command =
-      std::string("'") + SOREA_CLI_PATH + "' inspect " + arguments + " 2>'" + err + "'";
-  Outcome run;
-  if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Out.append(buffer, n);
-    int status = ::pclose(pipe);
-    run.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  std::ifstream in(err, std::ios::binary);
-  run.Err.assign(std::istreambuf_iterator<char>(in), {});
-  fs::remove(err);
-  return run;
-}
-
-template <std::size_t N>
-std::string WithNul(const char (&bytes)[N]) {
-  return std::string(bytes, N - 1);
-}
-
-std::string Quote(const std::string& path) {
-  return "'" + path + "'";
+RunResult Inspect(std::vector<std::string> args) {
+  args.insert(args.begin(), "inspect");
+  return RunProgram(SOREA_CLI_PATH, args);
 }
 
 // A strict JSON checker: true when text is exactly one JSON value (RFC 8259), UTF-8 unchecked.
@@ -156,54 +124,41 @@ class JsonChecker {
   std::size_t i_ = 0;
 };
 
-class InspectCommand : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("sorea-inspect-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Put(const std::string& name, const std::string& bytes) {
-    std::ofstream((dir_ / name).string(), std::ios::binary) << bytes;
-    return (dir_ / name).string();
-  }
-  fs::path dir_;
-};
-
-TEST_F(InspectCommand, ExitCodes) {
+TEST(InspectCommand, ExitCodes) {
+  ScratchFolder dir;
+  dir.Write("ok.txt", "hk 0\r\n");
   struct Case {
-    std::string arguments;
-    int code;
-    bool usage;
+    std::vector<std::string> args;
+    int exit;
+    std::string err;  // how stderr begins
   };
   const std::vector<Case> cases = {
-      {"", 2, true},
-      {"a b", 2, true},
-      {"--help", 2, true},
-      {Quote((dir_ / "missing.txt").string()), 1, false},
-      {Quote(dir_.string()), 1, false},
-      {Quote(Put("ok.txt", "hk 0\r\n")), 0, false},
+      {.args = {}, .exit = 2, .err = "sorea-cli inspect: no file\nusage: sorea-cli inspect FILE"},
+      {.args = {"a", "b"}, .exit = 2, .err = "sorea-cli inspect: more than one file\nusage:"},
+      {.args = {"-x"}, .exit = 2, .err = "sorea-cli inspect: unknown option: -x\nusage:"},
+      {.args = {"--help"}, .exit = 0, .err = ""},
+      {.args = {dir.File("missing.txt")}, .exit = 1, .err = "sorea-cli inspect: cannot read"},
+      {.args = {dir.Path()}, .exit = 1, .err = "sorea-cli inspect: cannot read"},
+      {.args = {dir.File("ok.txt")}, .exit = 0, .err = ""},
   };
   for (const Case& c : cases) {
-    Outcome run = Inspect(c.arguments);
-    EXPECT_EQ(run.Code, c.code) << c.arguments;
-    EXPECT_EQ(run.Err.find("usage: sorea-cli inspect FILE") != std::string::npos, c.usage)
-        << c.arguments;
-    if (c.code != 0) {
-      EXPECT_TRUE(run.Out.empty()) << c.arguments;
+    const RunResult run = Inspect(c.args);
+    EXPECT_EQ(run.Exit, c.exit) << run.Err;
+    EXPECT_EQ(run.Err.rfind(c.err, 0), 0u) << run.Err;
+    if (c.exit != 0) {
+      EXPECT_EQ(run.Out, "");
     }
   }
 }
 
-TEST_F(InspectCommand, PrintsTheStoreAsJson) {
-  const std::string file = Put("JWC_TEMP.TXT",
-                               "hk 15\r\nhp1- 10 20\r\nhp3ch 1E-5 -2\r\nlg2\r\nlyb 4\r\nlynRoof\r\n"
-                               "lc3\r\ncn\"$<Font \\ \"x\">\r\n"
-                               "ch 1 2 1 0 \"\x82\xa0 say \"hi\" \\ path\r\n"
-                               "z3\r\n0 0 100 0.0001\r\nmsg\r\n0 0 0 5\r\ncs 0 2 1 0 \"5\r\n"
-                               "sl 0 0 5 0 5 5 0 0\r\n");
-  Outcome run = Inspect(Quote(file));
-  ASSERT_EQ(run.Code, 0) << run.Err;
+TEST(InspectCommand, PrintsTheStoreAsJson) {
+  ScratchFolder dir;
+  dir.Write("JWC_TEMP.TXT",
+            CrLf({"hk 15", "hp1- 10 20", "hp3ch 1E-5 -2", "lg2", "lyb 4", "lynRoof", "lc3",
+                  "cn\"$<Font \\ \"x\">", "ch 1 2 1 0 \"\x82\xa0 say \"hi\" \\ path", "z3",
+                  "0 0 100 0.0001", "msg", "0 0 0 5", "cs 0 2 1 0 \"5", "sl 0 0 5 0 5 5 0 0"}));
+  const RunResult run = Inspect({dir.File("JWC_TEMP.TXT")});
+  ASSERT_EQ(run.Exit, 0) << run.Err;
   EXPECT_TRUE(JsonChecker(run.Out).Valid()) << run.Out;
   const std::vector<std::string> expected = {
       "\"AxisAngle\":15",
@@ -234,20 +189,21 @@ TEST_F(InspectCommand, PrintsTheStoreAsJson) {
   EXPECT_TRUE(text < line && line < dimension && dimension < solid);
 }
 
-TEST_F(InspectCommand, MalformedFilesStillGiveJson) {
+TEST(InspectCommand, MalformedFilesStillGiveJson) {
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 37 + 11) & 0xff));
   const std::vector<std::string> files = {
-      Put("binary.txt", binary),
-      Put("nul.txt", WithNul("ch 0 0 1 0 \"a\0b\x01\r\nhp5 \x82")),
-      Put("quotes.txt", "\"\"\"\r\n=\r\nfile=\r\nlgn\x82\r\nBL 1 2 \"\x81\r\n"),
-      Put("long.txt",
-          std::string(3 * 1024 * 1024, 'z') + "\n" + std::string(100000, ' ') + "1 2 3 4\n"),
+      binary,
+      "ch 0 0 1 0 \"a\0b\x01\r\nhp5 \x82"s,
+      "\"\"\"\r\n=\r\nfile=\r\nlgn\x82\r\nBL 1 2 \"\x81\r\n",
+      std::string(3 * 1024 * 1024, 'z') + "\n" + std::string(100000, ' ') + "1 2 3 4\n",
   };
-  for (const std::string& file : files) {
-    Outcome run = Inspect(Quote(file));
-    EXPECT_EQ(run.Code, 0) << file;
-    EXPECT_TRUE(JsonChecker(run.Out).Valid()) << file;
+  for (const std::string& bytes : files) {
+    ScratchFolder dir;
+    dir.Write("in.txt", bytes);
+    const RunResult run = Inspect({dir.File("in.txt")});
+    EXPECT_EQ(run.Exit, 0) << bytes.substr(0, 20);
+    EXPECT_TRUE(JsonChecker(run.Out).Valid()) << bytes.substr(0, 20);
   }
 }
 
@@ -256,8 +212,8 @@ TEST(InspectRealFiles, EveryFileReadsAndGivesValidJson) {
   for (const auto& entry : fs::directory_iterator(fs::path(SOREA_REAL_SAMPLES))) {
     if (entry.path().filename() == "PROVENANCE.txt") continue;
     ++files;
-    Outcome run = Inspect(Quote(entry.path().string()));
-    EXPECT_EQ(run.Code, 0) << entry.path();
+    const RunResult run = Inspect({entry.path().string()});
+    EXPECT_EQ(run.Exit, 0) << entry.path();
     EXPECT_TRUE(JsonChecker(run.Out).Valid()) << entry.path();
     EXPECT_NE(run.Out.find("\"PickedPointCount\":"), std::string::npos) << entry.path();
   }
@@ -286,8 +242,8 @@ TEST(InspectRealFiles, ValuesReadByHand) {
         "\"Elements\":0"}},
   };
   for (const Case& c : cases) {
-    Outcome run = Inspect(Quote(real + c.file));
-    ASSERT_EQ(run.Code, 0) << c.file;
+    const RunResult run = Inspect({real + c.file});
+    ASSERT_EQ(run.Exit, 0) << c.file;
     for (const std::string& piece : c.pieces)
       EXPECT_NE(run.Out.find(piece), std::string::npos) << c.file << ": " << piece;
   }

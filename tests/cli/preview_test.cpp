@@ -2,8 +2,6 @@
 // parsed and its shapes and coordinates are checked (the drawing's y is negated in SVG).
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,10 +17,12 @@
 #include <vector>
 
 #include "exchange/JwwGaibu.h"
+#include "support/TestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using sorea::testing::RunResult;
 
 struct Tag {
   std::string Name;
@@ -98,72 +98,33 @@ std::vector<std::pair<double, double>> PointsOf(const Tag& t) {
   return pts;
 }
 
-struct RunResult {
-  int Code = -1;
-  std::string Out, Err;
-};
-
 class PreviewTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    static int counter = 0;
-    dir_ = fs::temp_directory_path() /
-           ("sorea-preview-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
-  // Writes lines (cp932 bytes) with CR LF, as Jw_cad does.
+  // An exchange file of these lines (Shift-JIS bytes), as Jw_cad writes it; its path.
   std::string Write(const std::string& name, const std::vector<std::string>& lines) {
-    std::string path = (dir_ / name).string();
-    std::ofstream f(path, std::ios::binary);
-    for (const std::string& l : lines) f << l << "\r\n";
-    return path;
+    dir_.Write(name, sorea::testing::CrLf(lines));
+    return dir_.File(name);
   }
 
-  static std::string Quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-  }
-
-  RunResult Run(const std::vector<std::string>& args, const std::string& env = "") {
-    std::string errPath = (dir_ / "stderr.txt").string();
-    std::string cmd = env.empty() ? "" : "/usr/bin/env " + env + " ";
-    cmd += Quote(SOREA_CLI_PATH) + " preview";
-    for (const std::string& a : args) {
-      cmd += ' ';
-      cmd += Quote(a);
-    }
-    cmd += " 2>";
-    cmd += Quote(errPath);
-    RunResult r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.Out.append(buf, n);
-    int status = ::pclose(p);
-    r.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errPath, std::ios::binary);
-    r.Err.assign(std::istreambuf_iterator<char>(e), {});
-    return r;
+  static RunResult Run(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
+    args.insert(args.begin(), "preview");
+    return sorea::testing::RunProgram(SOREA_CLI_PATH, args, env);
   }
 
   std::vector<Tag> Draw(const std::vector<std::string>& lines) {
     RunResult r = Run({Write("in.txt", lines)});
-    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Exit, 0) << r.Err;
     EXPECT_NE(r.Out.find("</svg>"), std::string::npos);
     return ParseSvg(r.Out);
   }
 
-  fs::path dir_;
+  sorea::testing::ScratchFolder dir_;
 };
 
 constexpr double kTol = 1e-6;
+// A vertical dimension of 100 with its value; layer group 2 at scale 50.
+const std::vector<std::string> kDimension = {"msg", "0 0 0 100", "cs 5 50 0 10 \"100"};
+const std::string kScale50 = "hs 1 1 50 1 1 1 1 1 1 1 1 1 1 1 1 1";
 
 void ExpectPoints(const std::vector<std::pair<double, double>>& got,
                   const std::vector<std::pair<double, double>>& want, const std::string& what) {
@@ -193,24 +154,12 @@ TEST_F(PreviewTest, DrawsEveryElementKindAtItsCoordinates) {
       {"flat arc", {"ci 0 0 10 0 90 0.5 0"}, "arc", "polyline", {{10, 0}, {0, 5}}, true},
       {"arc across 0", {"ci 0 0 10 270 90 1 0"}, "arc", "polyline", {{0, -10}, {0, 10}}, true},
       {"point", {"pt 3 4"}, "point", "circle", {{3, 4}}},
-      {"dimension line",
-       {"msg", "0 0 0 100", "cs 5 50 0 10 \"100"},
-       "dimension-line",
-       "line",
-       {{0, 0}, {0, 100}}},
+      {"dimension line", kDimension, "dimension-line", "line", {{0, 0}, {0, 100}}},
       {"block", {"BL 5 6 \"door"}, "block", "polygon", {{7, 6}, {5, 8}, {3, 6}, {5, 4}}},
-      {"two-point solid", {"sl 0 0 10 10"}, "kind-9", "line", {{0, 0}, {10, 10}}},
-      {"three-point solid",
-       {"sl 0 0 10 0 10 10"},
-       "kind-10",
-       "polygon",
-       {{0, 0}, {10, 0}, {10, 10}}},
-      {"four-point solid",
-       {"sl 0 0 10 0 10 10 0 10"},
-       "kind-11",
-       "polygon",
-       {{0, 0}, {10, 0}, {10, 10}, {0, 10}}},
-      {"reduced four-point solid", {"sl 0 0 0 0 0 0 5 5"}, "kind-9", "line", {{0, 0}, {5, 5}}},
+      {"sl2", {"sl 0 0 10 10"}, "kind-9", "line", {{0, 0}, {10, 10}}},
+      {"sl3", {"sl 0 0 10 0 10 10"}, "kind-10", "polygon", {{0, 0}, {10, 0}, {10, 10}}},
+      {"sl4", {"sl 0 0 5 0 5 5 0 5"}, "kind-11", "polygon", {{0, 0}, {5, 0}, {5, 5}, {0, 5}}},
+      {"sl4 reduced", {"sl 0 0 0 0 0 0 5 5"}, "kind-9", "line", {{0, 0}, {5, 5}}},
       {"sector solid", {"sc 0 0 10 0 90 1 0 0"}, "kind-12", "polygon", {{10, 0}, {0, 0}}, true},
       {"segment solid", {"se 0 0 10 0 90 1 0 0"}, "kind-13", "polygon", {{10, 0}, {0, 10}}, true},
       {"so solid", {"so 0 0 4 0 4 4 0 4"}, "kind-14", "polygon", {{0, 0}, {4, 0}, {4, 4}, {0, 4}}},
@@ -274,18 +223,8 @@ TEST_F(PreviewTest, TextsStandAtTheirPlaceSizeAndDirection) {
       {"Japanese", {"ch 1 2 10 0 \"" + sunpo}, "text", {1, 2, 0, 1, 3}, "寸法", 6},
       {"escaped", {"ch 0 0 10 0 \"<a&b>\""}, "text", {0, 0, 0, 1, 3}, "&lt;a&amp;b&gt;&quot;", 9},
       {"free size", {"cn0 4 5 0.5 2", "ch 0 0 10 0 \"ab"}, "text", {0, 0, 0, 0.8, 5}, "ab", 4.25},
-      {"layer group scale",
-       {"hs 1 1 50 1 1 1 1 1 1 1 1 1 1 1 1 1", "lg2", "ch 0 0 -10 0 \"A"},
-       "text",
-       {0, 0, 180, 1, 150},
-       "A",
-       75},
-      {"dimension value",
-       {"msg", "0 0 0 100", "cs 5 50 0 10 \"100"},
-       "dimension-text",
-       {5, 50, 90, 1, 3},
-       "100",
-       4.5},
+      {"group scale", {kScale50, "lg2", "ch 0 0 -10 0 \"A"}, "text", {0, 0, 180, 1, 150}, "A", 75},
+      {"dimension value", kDimension, "dimension-text", {5, 50, 90, 1, 3}, "100", 4.5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -511,7 +450,7 @@ TEST_F(PreviewTest, PicksOfTheFileBeforeAreMarkedAndNumbered) {
                            "hp2 0 1000", "hp3- 500 0", "hp12ln -100 500", "hp100 7 7", "lg0"});
   std::string in = Write("in.txt", {"0 0 500 0"});
   RunResult r = Run({in, "--before", before});
-  ASSERT_EQ(r.Code, 0) << r.Err;
+  ASSERT_EQ(r.Exit, 0) << r.Err;
   std::vector<Tag> tags = ParseSvg(r.Out);
   std::vector<Tag> rings = WithClass(tags, "pick");
   std::vector<Tag> labels = WithClass(tags, "pick-label");
@@ -543,7 +482,7 @@ TEST_F(PreviewTest, ResultWithoutScalesTakesTheScalesOfTheFileBefore) {
   };
   for (const Case& c : cases) {
     RunResult r = Run({Write("in.txt", c.in), "--before", before});
-    ASSERT_EQ(r.Code, 0) << r.Err;
+    ASSERT_EQ(r.Exit, 0) << r.Err;
     std::vector<Tag> texts = WithClass(ParseSvg(r.Out), "text");
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_NEAR(texts[0].Num("font-size"), c.fontSize, kTol);
@@ -552,7 +491,7 @@ TEST_F(PreviewTest, ResultWithoutScalesTakesTheScalesOfTheFileBefore) {
 
 TEST_F(PreviewTest, BadUseGivesAMessageAndAnExitCode) {
   std::string in = Write("in.txt", {"0 0 1 1"});
-  std::string missing = (dir_ / "no-such.txt").string();
+  std::string missing = dir_.File("no-such.txt");
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -560,8 +499,9 @@ TEST_F(PreviewTest, BadUseGivesAMessageAndAnExitCode) {
   };
   const std::vector<Case> cases = {
       {"no input", {}, 2},
+      {"empty input name", {""}, 2},
       {"missing input", {missing}, 1},
-      {"input is a folder", {dir_.string()}, 1},
+      {"input is a folder", {dir_.Path()}, 1},
       {"unknown option", {in, "--colour"}, 2},
       {"option without value", {in, "--output"}, 2},
       {"two inputs", {in, in}, 2},
@@ -569,12 +509,12 @@ TEST_F(PreviewTest, BadUseGivesAMessageAndAnExitCode) {
       {"missing before", {in, "--before", missing}, 1},
       {"png over the svg", {in, "--output", in + ".svg", "--png", in + ".svg"}, 2},
       {"svg over the input", {in, "--output", in}, 2},
-      {"unwritable output", {in, "--output", (dir_ / "no" / "dir" / "x.svg").string()}, 1},
+      {"unwritable output", {in, "--output", dir_.File("no/dir/x.svg")}, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RunResult r = Run(c.args);
-    EXPECT_EQ(r.Code, c.code);
+    EXPECT_EQ(r.Exit, c.code);
     EXPECT_NE(r.Err.find("sorea-cli preview"), std::string::npos) << r.Err;
     EXPECT_EQ(r.Out.find("<svg"), std::string::npos);
   }
@@ -582,10 +522,10 @@ TEST_F(PreviewTest, BadUseGivesAMessageAndAnExitCode) {
 
 TEST_F(PreviewTest, WritesTheSvgFileAndAPng) {
   std::string in = Write("in.txt", {"0 0 100 100"});
-  std::string svg = (dir_ / "out.svg").string(), png = (dir_ / "out.png").string();
+  std::string svg = dir_.File("out.svg"), png = dir_.File("out.png");
   // Without any converter on the PATH the PNG fails plainly, but the SVG is there.
-  RunResult r = Run({in, "--output", svg, "--png", png}, "PATH=" + (dir_ / "empty").string());
-  EXPECT_EQ(r.Code, 1);
+  RunResult r = Run({in, "--output", svg, "--png", png}, {"PATH=" + dir_.File("empty")});
+  EXPECT_EQ(r.Exit, 1);
   EXPECT_NE(r.Err.find("librsvg2-bin"), std::string::npos) << r.Err;
   EXPECT_TRUE(fs::exists(svg));
   EXPECT_FALSE(fs::exists(png));
@@ -598,7 +538,7 @@ TEST_F(PreviewTest, WritesTheSvgFileAndAPng) {
     GTEST_SKIP() << "rsvg-convert is not installed";
   fs::remove(svg);
   r = Run({in, "--png", png});
-  ASSERT_EQ(r.Code, 0) << r.Err;
+  ASSERT_EQ(r.Exit, 0) << r.Err;
   std::ifstream p(png, std::ios::binary);
   std::string head(8, '\0');
   p.read(head.data(), 8);
@@ -606,7 +546,7 @@ TEST_F(PreviewTest, WritesTheSvgFileAndAPng) {
   // Only the PNG was asked for: no SVG left behind, none on stdout.
   EXPECT_TRUE(r.Out.empty());
   std::size_t files = 0;
-  for (const auto& e : fs::directory_iterator(dir_))
+  for (const auto& e : fs::directory_iterator(dir_.Path()))
     files += e.path().extension() == ".svg" ? 1 : 0;
   EXPECT_EQ(files, 0u);
 
@@ -624,7 +564,7 @@ TEST_F(PreviewTest, WritesTheSvgFileAndAPng) {
       std::vector<std::string> args = {Write("hard.txt", lines), "--png", png};
       if (details) args.push_back("--details");
       r = Run(args);
-      EXPECT_EQ(r.Code, 0) << lines[0] << " " << r.Err;
+      EXPECT_EQ(r.Exit, 0) << lines[0] << " " << r.Err;
       EXPECT_GT(fs::exists(png) ? fs::file_size(png) : 0u, 100u) << lines[0];
     }
   }
@@ -669,7 +609,7 @@ TEST_F(PreviewTest, DetailsMagnifyWhereSmallThingsGather) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RunResult r = Run({Write("in.txt", c.lines), "--details"});
-    ASSERT_EQ(r.Code, 0) << r.Err;
+    ASSERT_EQ(r.Exit, 0) << r.Err;
     std::vector<Tag> tags = ParseSvg(r.Out);
     std::vector<Tag> details = WithClass(tags, "detail");
     ASSERT_EQ(details.size(), c.centres.size());
@@ -713,7 +653,7 @@ TEST_F(PreviewTest, RealDrawingShowsEveryStoredElement) {
   ASSERT_GT(lines, 100u);
 
   RunResult r = Run({sample});
-  ASSERT_EQ(r.Code, 0) << r.Err;
+  ASSERT_EQ(r.Exit, 0) << r.Err;
   std::vector<Tag> tags = ParseSvg(r.Out);
   EXPECT_EQ(WithClass(tags, "line").size(), lines);
   EXPECT_EQ(WithClass(tags, "circle").size(), circles);

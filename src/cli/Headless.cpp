@@ -20,6 +20,7 @@
 #include "exchange/JwwGaibu.h"
 #include "util/Cp932.h"
 #include "util/Files.h"
+#include "util/MyFunc.h"
 
 namespace sorea::cli {
 
@@ -215,13 +216,13 @@ void Apply(const SetOption& option, TForm1& form, HeadlessView& view) {
 std::string ValueOf(const TForm1& form, const ControlInfo& control) {
   switch (control.Kind) {
     case ControlKind::List:
-      return std::to_string(form.ComboBox(control.Id)->ItemIndex);
+      return IntText((form.*control.List).ItemIndex);
     case ControlKind::Radio:
-      return std::to_string(form.RadioGroup(control.Id)->ItemIndex);
+      return IntText((form.*control.Radio).ItemIndex);
     case ControlKind::Check:
-      return form.CheckBox(control.Id)->Checked ? "1" : "0";
+      return (form.*control.Check).Checked ? "1" : "0";
     case ControlKind::Edit:
-      return Cp932ToUtf8(form.Edit(control.Id)->Text);
+      return Cp932ToUtf8((form.*control.Edit).Text);
     default:
       return "";
   }
@@ -244,7 +245,7 @@ void PrintState(const TForm1& form, HeadlessView& view, const std::vector<Contro
   print("SavedLeft", std::to_string(form.SavedLeft));
   print("SavedTop", std::to_string(form.SavedTop));
   for (ControlId id : filled) {
-    const std::vector<std::string>& items = form.ComboBox(id)->Items;
+    const std::vector<std::string>& items = (form.*Control(id).List).Items;
     for (std::size_t i = 0; i < items.size(); ++i) {
       print(std::string(ControlName(id)) + ".Items[" + std::to_string(i) + "]",
             Cp932ToUtf8(items[i]));

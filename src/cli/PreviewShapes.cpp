@@ -241,15 +241,16 @@ class Builder {
     ring.Radius = r;
     ring.Colour = "#ff2080";
     ring.WidthFactor = 1.5;
+    const std::string colour = ring.Colour;
     Add(std::move(ring));
     Shape cross;
     cross.Class = "pick-cross";
-    cross.Colour = ring.Colour;
+    cross.Colour = colour;
     cross.Points = {{q.X - r, q.Y}, {q.X + r, q.Y}};
     Add(cross);
     cross.Points = {{q.X, q.Y - r}, {q.X, q.Y + r}};
     Add(std::move(cross));
-    Add(Label("pick-label", {q.X + r, q.Y + r}, ring.Colour, std::to_string(pick.Number), 1.5 * r));
+    Add(Label("pick-label", {q.X + r, q.Y + r}, colour, std::to_string(pick.Number), 1.5 * r));
   }
 
   // The larger side of what the shapes and the given points take up.

@@ -461,7 +461,10 @@ TEST_F(PreviewTest, PicksOfTheFileBeforeAreMarkedAndNumbered) {
   for (std::size_t i = 0; i < want.size(); ++i) {
     EXPECT_EQ(labels[i].Content, want[i].first);
     ExpectPoints(PointsOf(rings[i]), {want[i].second}, want[i].first);
+    // The cross and the number are drawn in the ring's colour.
+    EXPECT_EQ(labels[i].Attrs["fill"], rings[i].Attrs["stroke"]);
   }
+  for (Tag& cross : WithClass(tags, "pick-cross")) EXPECT_EQ(cross.Attrs["stroke"], "#ff2080");
   // The view takes in the picks as well as the drawing.
   std::vector<double> vb = Numbers(tags[0].Attrs["viewBox"]);
   EXPECT_LT(vb[0], -100);

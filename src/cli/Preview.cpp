@@ -27,8 +27,9 @@ const CommandUsage kUsage = {
     "  Draws the exchange file IN as SVG (to stdout unless --output or --png is given).\n"
     "  --before marks and numbers the points picked in BEFORE.TXT, the file Jw_cad wrote.\n"
     "  --details adds magnified views of where small things gather (end marks, values).\n"
-    "  Text and point-marker sizes are paper mm drawn at the layer group scale; a file\n"
-    "  without an \"hs\" record takes the scales of BEFORE.TXT, or 1.\n"};
+    "  Text and point-marker sizes are paper mm drawn at the layer group scale. IN takes the\n"
+    "  scales (\"hs\") and text types (\"hcw\", \"hch\", \"hcd\", \"hcc\") of BEFORE.TXT where it\n"
+    "  gives none of its own.\n"};
 
 struct Options {
   std::optional<std::string> In, Output, Png, Before;
@@ -144,7 +145,7 @@ int Run(const std::vector<std::string>& args) {
 
   std::vector<PickMark> picks;
   std::array<double, 16> beforeScales{};
-  beforeScales.fill(1.0);
+  std::array<TextType, 11> beforeTextTypes{};
   if (o.Before) {
     InitElementStore();
     bool read = FileExists(*o.Before) && ReadExchangeFile(*o.Before);
@@ -158,20 +159,23 @@ int Run(const std::vector<std::string>& args) {
       if (p.Set) picks.push_back({static_cast<int>(i), p.X, p.Y});
     }
     beforeScales = Store.LayerGroupScale;
+    beforeTextTypes = Store.TextTypeTable;
     ReleaseElementStore();
   }
 
   InitElementStore();
+  if (o.Before) {
+    // The job's result carries no "hs", "hcw" or "hch" record: Jw_cad adds its elements to the
+    // drawing of the file it handed over, whose scales and text types size the texts and marks
+    // (a text of type 2 is as wide, as high and of the colour type 2 has there).
+    Store.LayerGroupScale = beforeScales;
+    Store.TextTypeTable = beforeTextTypes;
+  }
   if (!FileExists(input) || !ReadExchangeFile(input)) {
     ReleaseElementStore();
     std::fprintf(stderr, "sorea-cli preview: cannot read %s\n", input.c_str());
     return 1;
   }
-  // The job's result carries no "hs" record: Jw_cad adds its elements to the drawing of the
-  // file it handed over, so that drawing's scales size the texts and marks.
-  bool allOne = true;
-  for (double s : Store.LayerGroupScale) allOne = allOne && s == 1.0;
-  if (allOne) Store.LayerGroupScale = beforeScales;
   std::string svg = BuildPreviewSvg(Store, picks, o.Details);
   ReleaseElementStore();
 

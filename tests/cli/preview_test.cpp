@@ -471,24 +471,29 @@ TEST_F(PreviewTest, PicksOfTheFileBeforeAreMarkedAndNumbered) {
   EXPECT_LT(vb[1], -1000);
 }
 
-TEST_F(PreviewTest, ResultWithoutScalesTakesTheScalesOfTheFileBefore) {
+TEST_F(PreviewTest, ResultTakesTheScalesAndTextTypesOfTheFileBeforeWhereItHasNone) {
   std::string before = Write("before.txt", {"hs 100 100 100 100 100 100 100 100 100 100 100 100 "
                                             "100 100 100 100",
-                                            "hp1 0 0"});
+                                            "hch 4 2 3 4 5 6 7 8 9 10", "hcc 9 1 1 1 1 1 1 1 1 1"});
   struct Case {
     std::vector<std::string> in;
     double fontSize;
+    const char* fill;
   };
+  const std::string text = "ch 0 0 10 0 \"A", own = "hch 7 7 7 7 7 7 7 7 7 7";
   const std::vector<Case> cases = {
-      {{"ch 0 0 10 0 \"A"}, 300},
-      {{"hs 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2", "ch 0 0 10 0 \"A"}, 6},
+      {.in = {text}, .fontSize = 400, .fill = "#909090"},
+      {.in = {"hs 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2", text}, .fontSize = 8, .fill = "#909090"},
+      {.in = {"hs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", text}, .fontSize = 4, .fill = "#909090"},
+      {.in = {own, "hcc 3 3 3 3 3 3 3 3 3 3", text}, .fontSize = 700, .fill = "#00a000"},
   };
   for (const Case& c : cases) {
     RunResult r = Run({Write("in.txt", c.in), "--before", before});
     ASSERT_EQ(r.Exit, 0) << r.Err;
     std::vector<Tag> texts = WithClass(ParseSvg(r.Out), "text");
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_NEAR(texts[0].Num("font-size"), c.fontSize, kTol);
+    EXPECT_NEAR(texts[0].Num("font-size"), c.fontSize, kTol) << c.in[0];
+    EXPECT_EQ(texts[0].Attrs["fill"], c.fill) << c.in[0];
   }
 }
 

@@ -295,7 +295,14 @@ void Builder::AddText(const TextElement& t, const std::string& cls) {
   Shape sh = Label(cls, origin, ColourOf(t.Header.Color), Cp932ToUtf8(t.Text), h);
   sh.Angle = angle;
   sh.WidthScale = w > 0 ? w / h : 1;
-  sh.LetterSpacing = d / sh.WidthScale;
+  // Jw_cad puts half the spacing after a half-width character and the whole after a full-width
+  // one; a renderer spaces all characters alike, so the text's spacing is spread evenly over
+  // its gaps, which fills the box (exactly when all its characters are of one width).
+  int gaps = -1;
+  for (std::size_t i = 0; i < t.Text.size(); i += IsLeadByte(t.Text[i]) ? 2 : 1) ++gaps;
+  const double spacing = Finite(t.Spacing) ? t.Spacing : 0;
+  sh.LetterSpacing =
+      (gaps > 0 ? MeasureTextLength(t.Text, 0, spacing) * s / gaps : d) / sh.WidthScale;
   Add(std::move(sh));
 }
 

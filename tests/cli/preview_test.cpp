@@ -156,6 +156,18 @@ TEST_F(PreviewTest, TextsStandAtTheirPlaceSizeAndDirection) {
   }
 }
 
+TEST_F(PreviewTest, SpacingFillsTheBoxAsJwCadSpacesHalfAndFullWidthCharacters) {
+  // Jw_cad puts half the spacing (1) after a half-width character, the whole after a full one.
+  const std::string sun = "\x90\xa1", ho = "\x96\x40";  // 寸 and 法 in cp932
+  const std::vector<std::pair<std::string, double>> cases = {
+      {"ab", 0.5}, {sun + ho, 1}, {"a" + sun, 0.5}, {sun + "a", 1}};
+  for (const auto& [text, spacing] : cases) {
+    std::vector<Tag> texts = WithClass(Draw({"cn0 4 4 1 2", "ch 0 0 10 0 \"" + text}), "text");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NEAR(texts[0].Num("letter-spacing"), spacing, kTol) << texts[0].Content;
+  }
+}
+
 // The extent of a marker along its direction, measured from its point: [behind, ahead].
 std::pair<double, double> ExtentAlong(const std::vector<Tag>& shapes, double qx, double qy,
                                       double angleDeg) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Regenerates docs/previews/<example>.png: for every examples/<example>/ folder, runs the OK
 # job headless on a copy (sorea-cli --folder COPY --press ok) and draws the JWC_TEMP.TXT it
-# wrote back, with the points picked in the example's own JWC_TEMP.TXT marked and numbered.
+# wrote back over the drawing in the example's own JWC_TEMP.TXT, muted, with the points picked
+# there marked and numbered.
 #
 #   scripts/gen-previews.sh [EXAMPLE...]
 #   SOREA_CLI=build/mine/src/cli/sorea-cli scripts/gen-previews.sh   (use that build)
@@ -33,6 +34,10 @@ else
 fi
 [ ${#names[@]} -gt 0 ] || { say "gen-previews: no examples/*/JWC_TEMP.TXT found"; exit 1; }
 
+# An example on a whole drawing is fitted to its result: fitted to the drawing, the dimension
+# would be a few pixels.
+declare -A fit=([floor-plan]=result)
+
 mkdir -p docs/previews
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -48,7 +53,7 @@ for name in "${names[@]}"; do
     say "$name: the job did not build a dimension ($(tr -d '\r' <"$work/$name.log" | head -1))"
   fi
   if "$cli" preview "$copy/JWC_TEMP.TXT" --before "$src/JWC_TEMP.TXT" --details \
-    --png "docs/previews/$name.png"; then
+    --fit "${fit[$name]:-both}" --png "docs/previews/$name.png"; then
     say "docs/previews/$name.png"
   else
     status=1

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Draws the JWC_TEMP.TXT in FOLDER (the file the OK job wrote back for Jw_cad) as a picture:
-# FOLDER/preview.svg, and FOLDER/preview.png when an SVG converter can be had. With BEFORE,
-# the points picked in that file (the one Jw_cad handed over) are marked and numbered.
+# FOLDER/preview.svg, and FOLDER/preview.png when an SVG converter can be had. With BEFORE
+# (the file Jw_cad handed over), its drawing is drawn muted beneath the result and the points
+# picked in it are marked and numbered.
 #
 #   scripts/preview-example.sh FOLDER [BEFORE.TXT]
 #
 # Texts and point markers are drawn at paper mm x the layer group scale; the job's result has
-# no "hs" record, so the scales of BEFORE apply (or 1 without it).
+# no "hs" record and no text types, so those of BEFORE apply (scale 1 without it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh

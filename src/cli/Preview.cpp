@@ -1,10 +1,10 @@
 // sorea-cli preview: draws an exchange file as a picture, so that a dimension the job built
 // can be judged by eye. The SVG needs nothing; the PNG is made by a converter on the PATH.
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/Arguments.h"
@@ -23,16 +23,22 @@ namespace {
 const CommandUsage kUsage = {
     "sorea-cli preview",
     "usage: sorea-cli preview IN [--output OUT.svg] [--png OUT.png] [--before BEFORE.TXT]\n"
-    "                            [--details]\n"
+    "                            [--no-context] [--fit both|result] [--details]\n"
     "  Draws the exchange file IN as SVG (to stdout unless --output or --png is given).\n"
-    "  --before marks and numbers the points picked in BEFORE.TXT, the file Jw_cad wrote.\n"
+    "  --before draws BEFORE.TXT, the file Jw_cad wrote, in a muted colour beneath IN (the\n"
+    "    drawing Jw_cad adds IN's elements to), and marks and numbers the points picked in it.\n"
+    "  --no-context leaves the elements of BEFORE.TXT out; its picks are still marked.\n"
+    "  --fit both fits the view to everything drawn (the default); --fit result to IN's\n"
+    "    elements and the picks, with a wide margin, so that a small dimension in a large\n"
+    "    drawing stays readable.\n"
     "  --details adds magnified views of where small things gather (end marks, values).\n"
-    "  Text and point-marker sizes are paper mm drawn at the layer group scale; a file\n"
-    "  without an \"hs\" record takes the scales of BEFORE.TXT, or 1.\n"};
+    "  Text and point-marker sizes are paper mm drawn at the layer group scale. IN takes the\n"
+    "  scales (\"hs\") and text types (\"hcw\", \"hch\", \"hcd\", \"hcc\") of BEFORE.TXT where it\n"
+    "  gives none of its own.\n"};
 
 struct Options {
-  std::optional<std::string> In, Output, Png, Before;
-  bool Details = false;
+  std::optional<std::string> In, Output, Png, Before, Fit;
+  bool Details = false, NoContext = false;
 };
 
 // nullopt when the preview is to be drawn, else the exit code to end with.
@@ -45,6 +51,11 @@ std::optional<int> ReadOptions(const std::vector<std::string>& args, Options& o)
       in.ValueOnce(o.Png, "a file name");
     } else if (in.Is("--before")) {
       in.ValueOnce(o.Before, "a file name");
+    } else if (in.Is("--fit")) {
+      if (in.ValueOnce(o.Fit, "both or result") && o.Fit != "both" && o.Fit != "result")
+        in.Problem("--fit takes both or result, not " + *o.Fit);
+    } else if (in.Is("--no-context")) {
+      o.NoContext = true;
     } else if (in.Is("--details")) {
       o.Details = true;
     } else if (in.IsOption()) {
@@ -142,9 +153,10 @@ int Run(const std::vector<std::string>& args) {
   if (std::optional<int> exit = ReadOptions(args, o)) return *exit;
   const std::string& input = *o.In;
 
-  std::vector<PickMark> picks;
-  std::array<double, 16> beforeScales{};
-  beforeScales.fill(1.0);
+  PreviewOptions view;
+  view.Details = o.Details;
+  view.Fit = o.Fit == "result" ? PreviewFit::Result : PreviewFit::Both;
+  ElementStore before;
   if (o.Before) {
     InitElementStore();
     bool read = FileExists(*o.Before) && ReadExchangeFile(*o.Before);
@@ -153,26 +165,29 @@ int Run(const std::vector<std::string>& args) {
       std::fprintf(stderr, "sorea-cli preview: cannot read %s\n", o.Before->c_str());
       return 1;
     }
-    for (std::size_t i = 1; i < Store.PickedPoints.size(); ++i) {
-      const PickedPoint& p = Store.PickedPoints[i];
-      if (p.Set) picks.push_back({static_cast<int>(i), p.X, p.Y});
-    }
-    beforeScales = Store.LayerGroupScale;
+    before = std::move(Store);
     ReleaseElementStore();
+    for (std::size_t i = 1; i < before.PickedPoints.size(); ++i) {
+      const PickedPoint& p = before.PickedPoints[i];
+      if (p.Set) view.Picks.push_back({static_cast<int>(i), p.X, p.Y});
+    }
+    if (!o.NoContext) view.Context = &before;
   }
 
   InitElementStore();
+  if (o.Before) {
+    // The job's result carries no "hs", "hcw" or "hch" record: Jw_cad adds its elements to the
+    // drawing of the file it handed over, whose scales and text types size the texts and marks
+    // (a text of type 2 is as wide, as high and of the colour type 2 has there).
+    Store.LayerGroupScale = before.LayerGroupScale;
+    Store.TextTypeTable = before.TextTypeTable;
+  }
   if (!FileExists(input) || !ReadExchangeFile(input)) {
     ReleaseElementStore();
     std::fprintf(stderr, "sorea-cli preview: cannot read %s\n", input.c_str());
     return 1;
   }
-  // The job's result carries no "hs" record: Jw_cad adds its elements to the drawing of the
-  // file it handed over, so that drawing's scales size the texts and marks.
-  bool allOne = true;
-  for (double s : Store.LayerGroupScale) allOne = allOne && s == 1.0;
-  if (allOne) Store.LayerGroupScale = beforeScales;
-  std::string svg = BuildPreviewSvg(Store, picks, o.Details);
+  std::string svg = BuildPreviewSvg(Store, view);
   ReleaseElementStore();
 
   if (!o.Output && !o.Png) {

@@ -16,8 +16,8 @@ std::vector<View> FindDetails(const std::vector<Shape>& shapes, double big) {
   const std::size_t kMaxSeeds = 200, kMaxDetails = 4;
   std::vector<Box> clusters;
   for (const Shape& sh : shapes) {
-    if (sh.IsPick()) continue;                 // the picks are shown whole already
-    if (sh.Type == ShapeType::Text) continue;  // a text counts by its box
+    if (sh.IsPick() || sh.IsContext()) continue;  // shown whole already, or not judged here
+    if (sh.Type == ShapeType::Text) continue;     // a text counts by its box
     Box b = BoxOf(sh);
     if (!b.Any || b.Size() > kSmall) continue;
     clusters.push_back(b);
@@ -55,9 +55,15 @@ std::vector<View> FindDetails(const std::vector<Shape>& shapes, double big) {
 
 }  // namespace
 
-PreviewLayout LayOut(const std::vector<Shape>& shapes, bool details) {
-  Box all;
-  for (const Shape& sh : shapes) all.Include(BoxOf(sh));
+Box FittedBox(const std::vector<Shape>& shapes, bool resultOnly) {
+  Box box;
+  for (const Shape& sh : shapes)
+    if (!resultOnly || !sh.IsContext()) box.Include(BoxOf(sh));
+  return box;
+}
+
+PreviewLayout LayOut(const std::vector<Shape>& shapes, bool resultOnly, bool details) {
+  Box all = FittedBox(shapes, resultOnly);
   double width = all.MaxX - all.MinX, height = all.MaxY - all.MinY;
   double extent = std::max(width, height);
   double minX = all.MinX, minY = all.MinY;
@@ -69,7 +75,7 @@ PreviewLayout LayOut(const std::vector<Shape>& shapes, bool details) {
     width = height = extent = 0;
   }
   if (extent <= 0) extent = std::max(1.0, std::max(std::fabs(minX), std::fabs(minY)) * 1e-3);
-  double margin = extent * 0.05;
+  double margin = extent * (resultOnly ? kResultMargin : 0.05);
   PreviewLayout layout;
   const View whole{minX - margin, minY - margin, std::max(width + 2 * margin, extent * 0.1),
                    std::max(height + 2 * margin, extent * 0.1)};

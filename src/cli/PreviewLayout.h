@@ -38,8 +38,16 @@ struct PreviewLayout {
   long TotalWidth = 1, TotalHeight = 1;  // the picture with the details' column
 };
 
-// Fits the whole drawing to everything drawn; with details, finds the places to magnify (none
-// on a drawing where small things are everywhere).
-PreviewLayout LayOut(const std::vector<Shape>& shapes, bool details);
+// A view fitted to the result takes in the drawing around it: this share of the result's
+// extent each way.
+inline constexpr double kResultMargin = 0.75;
+
+// What the view is fitted to: the shapes that are not context with resultOnly, else all.
+Box FittedBox(const std::vector<Shape>& shapes, bool resultOnly);
+
+// Fits the whole view to the shapes with a margin, or with resultOnly to those that are not
+// context with a wide margin; with details, finds the places to magnify among the file's own
+// elements (none where small things are everywhere).
+PreviewLayout LayOut(const std::vector<Shape>& shapes, bool resultOnly, bool details);
 
 }  // namespace sorea::cli

@@ -146,6 +146,17 @@ Shape Label(std::string cls, Pt at, std::string colour, std::string text, double
   return label;
 }
 
+// A shape with a coordinate that is not a number, or one far beyond any drawing Jw_cad makes
+// (a bad file), is left out rather than poisoning the view or the renderer.
+void Keep(std::vector<Shape>& shapes, Shape sh) {
+  const double kFar = 1e9;
+  for (const Pt& p : sh.Points)
+    if (!Finite(p) || std::fabs(p.X) > kFar || std::fabs(p.Y) > kFar) return;
+  if (!(sh.Radius <= kFar) || !(sh.FontSize <= kFar)) return;
+  if (sh.Points.empty()) return;
+  shapes.push_back(std::move(sh));
+}
+
 class Builder {
  public:
   explicit Builder(const ElementStore& store) : store_(store) {}
@@ -231,36 +242,6 @@ class Builder {
     Add(std::move(sh));
   }
 
-  void Pick(const PickMark& pick, double r) {
-    Pt q{pick.X, pick.Y};
-    if (!Finite(q)) return;
-    Shape ring;
-    ring.Type = ShapeType::Circle;
-    ring.Class = "pick";
-    ring.Points = {q};
-    ring.Radius = r;
-    ring.Colour = "#ff2080";
-    ring.WidthFactor = 1.5;
-    const std::string colour = ring.Colour;
-    Add(std::move(ring));
-    Shape cross;
-    cross.Class = "pick-cross";
-    cross.Colour = colour;
-    cross.Points = {{q.X - r, q.Y}, {q.X + r, q.Y}};
-    Add(cross);
-    cross.Points = {{q.X, q.Y - r}, {q.X, q.Y + r}};
-    Add(std::move(cross));
-    Add(Label("pick-label", {q.X + r, q.Y + r}, colour, std::to_string(pick.Number), 1.5 * r));
-  }
-
-  // The larger side of what the shapes and the given points take up.
-  double Extent(const std::vector<PickMark>& picks) const {
-    Box all;
-    for (const Shape& sh : shapes_) all.Include(BoxOf(sh));
-    for (const PickMark& p : picks) all.Include(p.X, p.Y);
-    return all.Any ? all.Size() : 0;
-  }
-
   std::vector<Shape> Take() { return std::move(shapes_); }
 
  private:
@@ -280,16 +261,7 @@ class Builder {
     sh.WidthFactor = WidthFactorOf(h.LineWidth);
   }
 
-  void Add(Shape sh) {
-    // A shape with a coordinate that is not a number, or one far beyond any drawing Jw_cad
-    // makes (a bad file), is left out rather than poisoning the view or the renderer.
-    const double kFar = 1e9;
-    for (const Pt& p : sh.Points)
-      if (!Finite(p) || std::fabs(p.X) > kFar || std::fabs(p.Y) > kFar) return;
-    if (!(sh.Radius <= kFar) || !(sh.FontSize <= kFar)) return;
-    if (sh.Points.empty()) return;
-    shapes_.push_back(std::move(sh));
-  }
+  void Add(Shape sh) { Keep(shapes_, std::move(sh)); }
 
   const ElementStore& store_;
   std::vector<Shape> shapes_;
@@ -323,7 +295,14 @@ void Builder::AddText(const TextElement& t, const std::string& cls) {
   Shape sh = Label(cls, origin, ColourOf(t.Header.Color), Cp932ToUtf8(t.Text), h);
   sh.Angle = angle;
   sh.WidthScale = w > 0 ? w / h : 1;
-  sh.LetterSpacing = d / sh.WidthScale;
+  // Jw_cad puts half the spacing after a half-width character and the whole after a full-width
+  // one; a renderer spaces all characters alike, so the text's spacing is spread evenly over
+  // its gaps, which fills the box (exactly when all its characters are of one width).
+  int gaps = -1;
+  for (std::size_t i = 0; i < t.Text.size(); i += IsLeadByte(t.Text[i]) ? 2 : 1) ++gaps;
+  const double spacing = Finite(t.Spacing) ? t.Spacing : 0;
+  sh.LetterSpacing =
+      (gaps > 0 ? MeasureTextLength(t.Text, 0, spacing) * s / gaps : d) / sh.WidthScale;
   Add(std::move(sh));
 }
 
@@ -406,17 +385,50 @@ void Builder::Element(const CodedPointElement& p) {
 
 }  // namespace
 
-std::vector<Shape> PreviewShapes(const ElementStore& store, const std::vector<PickMark>& picks) {
+std::vector<Shape> PreviewShapes(const ElementStore& store) {
   Builder b(store);
   for (const ElementRef& ref : store.ElementOrder) {
     VisitElement(store, ref,
                  Overloaded{[&](const SolidElement& e) { b.Solid(ref.Kind, e); },
                             [&](const auto& e) { b.Element(e); }});
   }
-  double extent = b.Extent(picks);
-  double ring = Finite(extent) && extent > 0 ? 0.012 * extent : 1.0;
-  for (const PickMark& p : picks) b.Pick(p, ring);
   return b.Take();
+}
+
+std::vector<Shape> ContextShapes(const ElementStore& drawing) {
+  std::vector<Shape> shapes = PreviewShapes(drawing);
+  std::erase_if(shapes, [](const Shape& sh) { return sh.Class.ends_with("-box"); });
+  for (Shape& sh : shapes) {
+    sh.Class = "context " + sh.Class;
+    sh.Colour = kContextColour;
+  }
+  return shapes;
+}
+
+void AddPicks(std::vector<Shape>& shapes, const std::vector<PickMark>& picks, double extent) {
+  const double r = Finite(extent) && extent > 0 ? 0.012 * extent : 1.0;
+  for (const PickMark& pick : picks) {
+    Pt q{pick.X, pick.Y};
+    if (!Finite(q)) continue;
+    Shape ring;
+    ring.Type = ShapeType::Circle;
+    ring.Class = "pick";
+    ring.Points = {q};
+    ring.Radius = r;
+    ring.Colour = "#ff2080";
+    ring.WidthFactor = 1.5;
+    const std::string colour = ring.Colour;
+    Keep(shapes, std::move(ring));
+    Shape cross;
+    cross.Class = "pick-cross";
+    cross.Colour = colour;
+    cross.Points = {{q.X - r, q.Y}, {q.X + r, q.Y}};
+    Keep(shapes, cross);
+    cross.Points = {{q.X, q.Y - r}, {q.X, q.Y + r}};
+    Keep(shapes, std::move(cross));
+    Keep(shapes,
+         Label("pick-label", {q.X + r, q.Y + r}, colour, std::to_string(pick.Number), 1.5 * r));
+  }
 }
 
 }  // namespace sorea::cli

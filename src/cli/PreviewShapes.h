@@ -37,6 +37,8 @@ struct Shape {
 
   // The picks' marks, sized to the whole view rather than to the drawing.
   bool IsPick() const { return Class.rfind("pick", 0) == 0; }
+  // The drawing the elements go into, drawn beneath them.
+  bool IsContext() const { return Class.rfind("context", 0) == 0; }
 };
 
 // The rectangle (x, y up) a set of points takes up; points that are not numbers are passed by.
@@ -53,9 +55,16 @@ struct Box {
 // What a shape covers; a text counts by its anchor only, since it comes with its box or a mark.
 Box BoxOf(const Shape& sh);
 
-// The elements of store in their order, then the picks' rings, crosses and numbers (sized to
-// what the drawing and the picks take up). Shapes with coordinates that are not numbers, or
-// far beyond any drawing, are left out.
-std::vector<Shape> PreviewShapes(const ElementStore& store, const std::vector<PickMark>& picks);
+// The elements of store in their order. Shapes with coordinates that are not numbers, or far
+// beyond any drawing, are left out.
+std::vector<Shape> PreviewShapes(const ElementStore& store);
+
+// The elements of the drawing a result goes into, in their order and all in kContextColour,
+// each class prefixed with "context"; the boxes reserved for texts, a help for judging a
+// result's value, are left out.
+std::vector<Shape> ContextShapes(const ElementStore& drawing);
+
+// The picks' rings, crosses and numbers, sized to a view of the given extent, after shapes.
+void AddPicks(std::vector<Shape>& shapes, const std::vector<PickMark>& picks, double extent);
 
 }  // namespace sorea::cli

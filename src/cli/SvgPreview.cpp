@@ -2,10 +2,13 @@
 // each view is written with every shape in it.
 #include "cli/SvgPreview.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "cli/PreviewClip.h"
 #include "cli/PreviewLayout.h"
 #include "cli/PreviewShapes.h"
 #include "cli/SvgWriter.h"
@@ -86,13 +89,22 @@ void Paint(SvgWriter& svg, const Shape& sh, const Pen& pen) {
   }
 }
 
-// withPicks false leaves out the picks' marks, which are sized for the whole view. A text whose
-// glyphs would be larger than the picture (a height of 1e300 in a bad file) is left out, since
-// renderers cannot lay out such glyphs; its box stays.
-void DrawShapes(SvgWriter& svg, const std::vector<Shape>& shapes, const Pen& pen, bool withPicks) {
+Box WindowOf(const View& v) {
+  Box b;
+  b.Include(v.X, v.Y);
+  b.Include(v.X + v.W, v.Y + v.H);
+  return b;
+}
+
+// A detail leaves out the picks' marks, which are sized for the whole view, and the context
+// outside its own view. A text whose glyphs would be larger than the picture (a height of 1e300
+// in a bad file) is left out, since renderers cannot lay out such glyphs; its box stays.
+void DrawShapes(SvgWriter& svg, const std::vector<Shape>& shapes, const Pen& pen,
+                const View* detail = nullptr) {
   const double kMaxGlyphPixels = 1500;
+  const Box window = detail ? WindowOf(*detail) : Box{};
   for (const Shape& sh : shapes) {
-    if (!withPicks && sh.IsPick()) continue;
+    if (detail && (sh.IsPick() || (sh.IsContext() && !Meets(sh, window)))) continue;
     switch (sh.Type) {
       case ShapeType::Polyline:
       case ShapeType::Polygon:
@@ -131,7 +143,7 @@ void DrawWholeWithFrames(SvgWriter& svg, const std::vector<Shape>& shapes,
       .Attr("viewBox", ViewBox(layout.Whole))
       .Open();
   OpenGroup(svg);
-  DrawShapes(svg, shapes, layout.WholePen, true);
+  DrawShapes(svg, shapes, layout.WholePen);
   const double stroke = layout.WholePen.Stroke;
   for (const Detail& d : layout.Details) {
     Rect(svg, "detail-frame", d.Shows)
@@ -163,7 +175,7 @@ void DrawDetail(SvgWriter& svg, const std::vector<Shape>& shapes, const Detail& 
       .Attr("viewBox", ViewBox(d.Shows))
       .Open();
   OpenGroup(svg);
-  DrawShapes(svg, shapes, d.DrawnWith, false);
+  DrawShapes(svg, shapes, d.DrawnWith, &d.Shows);
   svg.Close("g");
   svg.Close("svg");
   PixelBox(svg, "rect", "detail-border", d.Left, d.Top, d.Size, d.Size)
@@ -182,10 +194,30 @@ void DrawDetail(SvgWriter& svg, const std::vector<Shape>& shapes, const Detail& 
 
 }  // namespace
 
-std::string BuildPreviewSvg(const ElementStore& store, const std::vector<PickMark>& picks,
-                            bool details) {
-  const std::vector<Shape> shapes = PreviewShapes(store, picks);
-  const PreviewLayout layout = LayOut(shapes, details);
+std::string BuildPreviewSvg(const ElementStore& store, const PreviewOptions& options) {
+  // The drawing the elements go into first, so that they are drawn over it.
+  std::vector<Shape> shapes;
+  if (options.Context) shapes = ContextShapes(*options.Context);
+  std::vector<Shape> own = PreviewShapes(store);
+  shapes.insert(shapes.end(), std::make_move_iterator(own.begin()),
+                std::make_move_iterator(own.end()));
+  // The picks are sized to what the view takes in; with nothing of the result to fit, all.
+  auto fitted = [&](bool resultOnly) {
+    Box box = FittedBox(shapes, resultOnly);
+    for (const PickMark& p : options.Picks) box.Include(p.X, p.Y);
+    return box;
+  };
+  const bool resultOnly = options.Fit == PreviewFit::Result && fitted(true).Any;
+  const Box fit = fitted(resultOnly);
+  const double around = resultOnly ? 1 + 2 * kResultMargin : 1;
+  AddPicks(shapes, options.Picks, fit.Any ? fit.Size() * around : 0);
+  const PreviewLayout layout = LayOut(shapes, resultOnly, options.Details);
+  if (resultOnly) {
+    // The drawing is cut a little beyond the view: its far parts would only burden the renderer.
+    const View& w = layout.Whole;
+    const double grow = 0.1 * std::max(w.W, w.H);
+    ClipContext(shapes, WindowOf(View{w.X - grow, w.Y - grow, w.W + 2 * grow, w.H + 2 * grow}));
+  }
   SvgWriter svg;
   svg.Start("svg")
       .Attr("xmlns", "http://www.w3.org/2000/svg")
@@ -195,7 +227,7 @@ std::string BuildPreviewSvg(const ElementStore& store, const std::vector<PickMar
     svg.Attr("viewBox", ViewBox(layout.Whole)).Open();
     Rect(svg, "background", layout.Whole).Attr("fill", "#ffffff").End();
     OpenGroup(svg);
-    DrawShapes(svg, shapes, layout.WholePen, true);
+    DrawShapes(svg, shapes, layout.WholePen);
     svg.Close("g");
     svg.Close("svg");
     return svg.Take();

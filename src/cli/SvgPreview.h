@@ -22,11 +22,29 @@ struct PickMark {
 inline constexpr double kPointRadiusMm = 0.5;  // a plain point
 inline constexpr double kBlockSizeMm = 2;      // the diamond of a block reference
 
-// The whole SVG document for the elements of store and the given picks. The view is fitted
-// to everything drawn, with a margin; y points up as in the drawing. Never fails: an empty
-// store gives a valid, empty picture. With details, places where small things gather (end
-// marks, a value text) are shown again, magnified, in a column beside the whole drawing.
-std::string BuildPreviewSvg(const ElementStore& store, const std::vector<PickMark>& picks,
-                            bool details = false);
+// What the view is fitted to: everything drawn, or the file's own elements and the picks with
+// a wide margin, so that a small dimension in a large drawing stays readable and the drawing
+// around it shows.
+enum class PreviewFit { Both, Result };
+
+// The colour of the drawing the elements go into: muted, so that the elements keep their own
+// colours on top of it.
+inline constexpr char kContextColour[] = "#a8b4c0";
+
+struct PreviewOptions {
+  std::vector<PickMark> Picks;
+  // The drawing Jw_cad adds the elements to (the file it wrote before the job ran), drawn
+  // beneath them in kContextColour; none when null.
+  const ElementStore* Context = nullptr;
+  PreviewFit Fit = PreviewFit::Both;
+  // Places where small things gather (end marks, a value text) shown again, magnified, in a
+  // column beside the whole view.
+  bool Details = false;
+};
+
+// The whole SVG document for the elements of store. The view is fitted as options say, with a
+// margin; y points up as in the drawing. Never fails: an empty store gives a valid, empty
+// picture.
+std::string BuildPreviewSvg(const ElementStore& store, const PreviewOptions& options);
 
 }  // namespace sorea::cli

@@ -39,8 +39,8 @@ std::vector<std::string> Words(const std::string& text) {
 }
 
 TEST(HeadlessExamples, OkWritesTheGoldenRecords) {
-  for (const std::string example :
-       {"complete-run", "axis-angle", "value-outside", "reversed-arrows", "dimension-entity"}) {
+  for (const std::string example : {"complete-run", "axis-angle", "value-outside",
+                                    "reversed-arrows", "dimension-entity", "floor-plan"}) {
     SCOPED_TRACE(example);
     Program program(example);
     const RunResult result = program.Cli({"--press", "ok"});

@@ -8,14 +8,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <numbers>
-#include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/PreviewTesting.h"
+#include "cli/SvgPreview.h"
 #include "exchange/JwwGaibu.h"
 #include "support/TestSupport.h"
 
@@ -23,103 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using sorea::testing::RunResult;
-
-struct Tag {
-  std::string Name;
-  std::map<std::string, std::string> Attrs;
-  std::string Content;  // text of a <text> element
-
-  std::string Class() const {
-    auto it = Attrs.find("class");
-    return it == Attrs.end() ? "" : it->second;
-  }
-  double Num(const std::string& name) const {
-    auto it = Attrs.find(name);
-    return it == Attrs.end() ? NAN : std::stod(it->second);
-  }
-  bool HasClass(const std::string& cls) const {
-    std::istringstream in(Class());
-    std::string word;
-    while (in >> word)
-      if (word == cls) return true;
-    return false;
-  }
-};
-
-std::vector<double> Numbers(const std::string& text) {
-  std::vector<double> out;
-  static const std::regex kNumber(R"([-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?)");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), kNumber);
-       it != std::sregex_iterator(); ++it)
-    out.push_back(std::stod(it->str()));
-  return out;
-}
-
-std::vector<Tag> ParseSvg(const std::string& svg) {
-  std::vector<Tag> tags;
-  static const std::regex kTag(R"(<([a-zA-Z]+)((?:\s+[\w:-]+="[^"]*")*)\s*(/?)>)");
-  static const std::regex kAttr(R"re(([\w:-]+)="([^"]*)")re");
-  for (auto it = std::sregex_iterator(svg.begin(), svg.end(), kTag); it != std::sregex_iterator();
-       ++it) {
-    Tag t;
-    t.Name = (*it)[1];
-    std::string attrs = (*it)[2];
-    for (auto a = std::sregex_iterator(attrs.begin(), attrs.end(), kAttr);
-         a != std::sregex_iterator(); ++a)
-      t.Attrs[(*a)[1]] = (*a)[2];
-    if (t.Name == "text") {
-      std::size_t start = static_cast<std::size_t>(it->position() + it->length());
-      std::size_t end = svg.find("</text>", start);
-      t.Content = svg.substr(start, end == std::string::npos ? 0 : end - start);
-    }
-    tags.push_back(std::move(t));
-  }
-  return tags;
-}
-
-std::vector<Tag> WithClass(const std::vector<Tag>& tags, const std::string& cls) {
-  std::vector<Tag> out;
-  for (const Tag& t : tags)
-    if (t.HasClass(cls)) out.push_back(t);
-  return out;
-}
-
-// The coordinates of a shape, in drawing coordinates (y back up).
-std::vector<std::pair<double, double>> PointsOf(const Tag& t) {
-  std::vector<std::pair<double, double>> pts;
-  if (t.Name == "line") {
-    pts = {{t.Num("x1"), -t.Num("y1")}, {t.Num("x2"), -t.Num("y2")}};
-  } else if (t.Name == "circle") {
-    pts = {{t.Num("cx"), -t.Num("cy")}};
-  } else if (t.Name == "polygon" || t.Name == "polyline") {
-    std::vector<double> v = Numbers(t.Attrs.at("points"));
-    for (std::size_t i = 0; i + 1 < v.size(); i += 2) pts.push_back({v[i], -v[i + 1]});
-  }
-  return pts;
-}
-
-class PreviewTest : public ::testing::Test {
- protected:
-  // An exchange file of these lines (Shift-JIS bytes), as Jw_cad writes it; its path.
-  std::string Write(const std::string& name, const std::vector<std::string>& lines) {
-    dir_.Write(name, sorea::testing::CrLf(lines));
-    return dir_.File(name);
-  }
-
-  static RunResult Run(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
-    args.insert(args.begin(), "preview");
-    return sorea::testing::RunProgram(SOREA_CLI_PATH, args, env);
-  }
-
-  std::vector<Tag> Draw(const std::vector<std::string>& lines) {
-    RunResult r = Run({Write("in.txt", lines)});
-    EXPECT_EQ(r.Exit, 0) << r.Err;
-    EXPECT_NE(r.Out.find("</svg>"), std::string::npos);
-    return ParseSvg(r.Out);
-  }
-
-  sorea::testing::ScratchFolder dir_;
-};
+using namespace sorea::testing::preview;
 
 constexpr double kTol = 1e-6;
 // A vertical dimension of 100 with its value; layer group 2 at scale 50.
@@ -250,6 +153,18 @@ TEST_F(PreviewTest, TextsStandAtTheirPlaceSizeAndDirection) {
     EXPECT_NEAR(pts[1].second, c.want.Y + c.boxLength * std::sin(a), kTol);
     EXPECT_NEAR(std::hypot(pts[3].first - pts[0].first, pts[3].second - pts[0].second),
                 c.want.FontSize, kTol);
+  }
+}
+
+TEST_F(PreviewTest, SpacingFillsTheBoxAsJwCadSpacesHalfAndFullWidthCharacters) {
+  // Jw_cad puts half the spacing (1) after a half-width character, the whole after a full one.
+  const std::string sun = "\x90\xa1", ho = "\x96\x40";  // 寸 and 法 in cp932
+  const std::vector<std::pair<std::string, double>> cases = {
+      {"ab", 0.5}, {sun + ho, 1}, {"a" + sun, 0.5}, {sun + "a", 1}};
+  for (const auto& [text, spacing] : cases) {
+    std::vector<Tag> texts = WithClass(Draw({"cn0 4 4 1 2", "ch 0 0 10 0 \"" + text}), "text");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NEAR(texts[0].Num("letter-spacing"), spacing, kTol) << texts[0].Content;
   }
 }
 
@@ -471,30 +386,36 @@ TEST_F(PreviewTest, PicksOfTheFileBeforeAreMarkedAndNumbered) {
   EXPECT_LT(vb[1], -1000);
 }
 
-TEST_F(PreviewTest, ResultWithoutScalesTakesTheScalesOfTheFileBefore) {
+TEST_F(PreviewTest, ResultTakesTheScalesAndTextTypesOfTheFileBeforeWhereItHasNone) {
   std::string before = Write("before.txt", {"hs 100 100 100 100 100 100 100 100 100 100 100 100 "
                                             "100 100 100 100",
-                                            "hp1 0 0"});
+                                            "hch 4 2 3 4 5 6 7 8 9 10", "hcc 9 1 1 1 1 1 1 1 1 1"});
   struct Case {
     std::vector<std::string> in;
     double fontSize;
+    const char* fill;
   };
+  const std::string text = "ch 0 0 10 0 \"A", own = "hch 7 7 7 7 7 7 7 7 7 7";
   const std::vector<Case> cases = {
-      {{"ch 0 0 10 0 \"A"}, 300},
-      {{"hs 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2", "ch 0 0 10 0 \"A"}, 6},
+      {.in = {text}, .fontSize = 400, .fill = "#909090"},
+      {.in = {"hs 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2", text}, .fontSize = 8, .fill = "#909090"},
+      {.in = {"hs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", text}, .fontSize = 4, .fill = "#909090"},
+      {.in = {own, "hcc 3 3 3 3 3 3 3 3 3 3", text}, .fontSize = 700, .fill = "#00a000"},
   };
   for (const Case& c : cases) {
     RunResult r = Run({Write("in.txt", c.in), "--before", before});
     ASSERT_EQ(r.Exit, 0) << r.Err;
     std::vector<Tag> texts = WithClass(ParseSvg(r.Out), "text");
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_NEAR(texts[0].Num("font-size"), c.fontSize, kTol);
+    EXPECT_NEAR(texts[0].Num("font-size"), c.fontSize, kTol) << c.in[0];
+    EXPECT_EQ(texts[0].Attrs["fill"], c.fill) << c.in[0];
   }
 }
 
 TEST_F(PreviewTest, BadUseGivesAMessageAndAnExitCode) {
   std::string in = Write("in.txt", {"0 0 1 1"});
-  std::string missing = dir_.File("no-such.txt");
+  const std::string missing = dir_.File("no-such.txt");
+  const std::string svg = dir_.File("out.svg"), png = dir_.File("out.png");
   struct Case {
     const char* name;
     std::vector<std::string> args;
@@ -509,7 +430,10 @@ TEST_F(PreviewTest, BadUseGivesAMessageAndAnExitCode) {
       {"option without value", {in, "--output"}, 2},
       {"two inputs", {in, in}, 2},
       {"option twice", {in, "--before", in, "--before", in}, 2},
-      {"missing before", {in, "--before", missing}, 1},
+      // Whatever the file before, nothing is written when it cannot be read.
+      {"missing before", {in, "--before", missing, "--output", svg, "--png", png}, 1},
+      {"before is a folder", {in, "--before", dir_.Path(), "--output", svg, "--png", png}, 1},
+      {"unknown fit", {in, "--fit", "all"}, 2},
       {"png over the svg", {in, "--output", in + ".svg", "--png", in + ".svg"}, 2},
       {"svg over the input", {in, "--output", in}, 2},
       {"unwritable output", {in, "--output", dir_.File("no/dir/x.svg")}, 1},
@@ -520,6 +444,7 @@ TEST_F(PreviewTest, BadUseGivesAMessageAndAnExitCode) {
     EXPECT_EQ(r.Exit, c.code);
     EXPECT_NE(r.Err.find("sorea-cli preview"), std::string::npos) << r.Err;
     EXPECT_EQ(r.Out.find("<svg"), std::string::npos);
+    EXPECT_FALSE(fs::exists(svg) || fs::exists(png));
   }
 }
 
@@ -573,27 +498,16 @@ TEST_F(PreviewTest, WritesTheSvgFileAndAPng) {
   }
 }
 
-// The drawing's corners of a view: its viewBox read back with y up.
-struct Window {
-  double MinX, MinY, MaxX, MaxY;
-  bool Holds(double x, double y) const { return MinX <= x && x <= MaxX && MinY <= y && y <= MaxY; }
-};
-
-Window WindowOf(const Tag& svg) {
-  std::vector<double> vb = Numbers(svg.Attrs.at("viewBox"));
-  EXPECT_EQ(vb.size(), 4u);
-  vb.resize(4, NAN);
-  return {vb[0], -(vb[1] + vb[3]), vb[0] + vb[2], -vb[1]};
-}
+// A dimension of 1000 at scale 1: arrow strokes of 3 and a value 3 high are mere dots in a
+// picture of the whole.
+const std::vector<std::string> kSmallDimension = {
+    "2 0 502 0",          "2 1000 502 1000",          "500 0 500 498.5",
+    "500 501.5 500 1000", "cs 497 498.5 10 0 \"1000", "500 0 499.2 2.9",
+    "500 0 500.8 2.9",    "500 1000 500.8 997.1",     "500 1000 499.2 997.1"};
 
 TEST_F(PreviewTest, DetailsMagnifyWhereSmallThingsGather) {
-  // A dimension of 1000 at scale 1: arrow strokes of 3 and a value 3 high are mere dots in the
-  // whole picture; each end and the value get a detail, top to bottom. Details are small
+  // Each end of a dimension and its value get a detail, top to bottom. Details are small
   // windows, so the point each must hold also places it.
-  const std::vector<std::string> dimension = {
-      "2 0 502 0",          "2 1000 502 1000",          "500 0 500 498.5",
-      "500 501.5 500 1000", "cs 497 498.5 10 0 \"1000", "500 0 499.2 2.9",
-      "500 0 500.8 2.9",    "500 1000 500.8 997.1",     "500 1000 499.2 997.1"};
   struct Case {
     const char* name;
     std::vector<std::string> lines;
@@ -604,7 +518,7 @@ TEST_F(PreviewTest, DetailsMagnifyWhereSmallThingsGather) {
   for (int i = 0; i < 12; ++i)
     busy.push_back("pt " + std::to_string(i * 100) + " " + std::to_string(i % 3 * 400) + " 1 0 4");
   const std::vector<Case> cases = {
-      {"line arrows and value", dimension, {{500, 1000}, {500, 500}, {500, 0}}},
+      {"line arrows and value", kSmallDimension, {{500, 1000}, {500, 500}, {500, 0}}},
       {"point markers", markers, {{0, 1000}, {0, 0}}},
       {"small things everywhere", busy, {}},
       {"nothing small", {"0 0 100 0", "0 0 0 100"}, {}},
@@ -668,6 +582,116 @@ TEST_F(PreviewTest, RealDrawingShowsEveryStoredElement) {
   for (const Tag& t : WithClass(tags, "text"))
     japanese = japanese || t.Content.find("室") != std::string::npos;
   EXPECT_TRUE(japanese);
+}
+
+// The drawing the result goes into, as Jw_cad wrote it before the job ran.
+TEST_F(PreviewTest, TheFileBeforeIsDrawnMutedBeneathTheResult) {
+  const std::string before =
+      Write("before.txt", {"hp1 0 0", "lc9", "0 0 10000 0", "ci 5000 0 100", "ch 100 100 10 0 \"A",
+                           "pt 1 1 1 0 7", "sl 0 0 10 0 10 10"});
+  const std::string in = Write("in.txt", {"lc1", "0 0 0 1000"});
+  struct Case {
+    std::vector<std::string> flags;
+    std::size_t context;  // shapes of the drawing before: its text's box is left out
+  };
+  const std::vector<Case> cases = {
+      {.flags = {}, .context = 5},
+      {.flags = {"--fit", "result"}, .context = 4},  // the circle lies beyond the view
+      {.flags = {"--no-context"}, .context = 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flags.empty() ? "" : c.flags[0]);
+    std::vector<Tag> tags = DrawInto(in, before, c.flags);
+    EXPECT_EQ(WithClass(tags, "context").size(), c.context);
+    EXPECT_TRUE(WithClass(tags, "text-box").empty());
+    EXPECT_EQ(WithClass(tags, "pick").size(), 1u);
+    std::size_t lastContext = 0, result = tags.size();
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+      if (tags[i].HasClass("context")) {
+        lastContext = i;
+        for (const char* paint : {"stroke", "fill"}) {
+          const std::string colour = tags[i].Attrs[paint];
+          EXPECT_TRUE(colour == "none" || colour == sorea::cli::kContextColour || colour.empty())
+              << tags[i].Class() << " " << paint << " " << colour;
+        }
+      } else if (tags[i].HasClass("line")) {
+        result = i;
+        EXPECT_EQ(tags[i].Attrs["stroke"], "#0090c0");  // its own colour
+      }
+    }
+    ASSERT_LT(result, tags.size());
+    EXPECT_LT(lastContext, result);  // beneath: written before the result
+  }
+}
+
+TEST_F(PreviewTest, FitResultFramesASmallResultInABigDrawing) {
+  const std::string before =
+      Write("before.txt", {"hp1 0 0", "-50000 -50000 50000 50000", "ci 0 0 40000"});
+  const std::string in = Write("in.txt", kSmallDimension);
+  struct Case {
+    std::vector<std::string> flags;
+    double minWidth, maxWidth;
+  };
+  const std::vector<Case> cases = {
+      {.flags = {}, .minWidth = 100000, .maxWidth = 200000},
+      {.flags = {"--fit", "both"}, .minWidth = 100000, .maxWidth = 200000},
+      {.flags = {"--fit", "result"}, .minWidth = 1000, .maxWidth = 5000},
+      {.flags = {"--fit", "result", "--no-context"}, .minWidth = 1000, .maxWidth = 5000},
+  };
+  for (const Case& c : cases) {
+    for (bool details : {false, true}) {
+      SCOPED_TRACE((c.flags.empty() ? "" : c.flags.back()) + (details ? " details" : ""));
+      std::vector<std::string> flags = c.flags;
+      if (details) flags.push_back("--details");
+      std::vector<Tag> tags = DrawInto(in, before, flags);
+      std::vector<Tag> overview = WithClass(tags, "overview");
+      ASSERT_EQ(overview.size(), details ? 1u : 0u);
+      Window whole = WindowOf(details ? overview[0] : tags[0]);
+      EXPECT_GE(whole.MaxX - whole.MinX, c.minWidth);
+      EXPECT_LE(whole.MaxX - whole.MinX, c.maxWidth);
+      for (auto [x, y] : {std::pair{2.0, 0.0}, {502.0, 1000.0}, {0.0, 0.0}})
+        EXPECT_TRUE(whole.Holds(x, y)) << x << " " << y;
+      // The details magnify parts of the result in either view.
+      std::vector<Tag> magnified = WithClass(tags, "detail");
+      EXPECT_EQ(magnified.empty(), !details);
+      for (const Tag& d : magnified) {
+        Window w = WindowOf(d);
+        EXPECT_LT(w.MaxX - w.MinX, 0.05 * (whole.MaxX - whole.MinX));
+        EXPECT_TRUE(w.MaxX >= 0 && w.MinX <= 502 && w.MaxY >= 0 && w.MinY <= 1000);
+      }
+    }
+  }
+}
+
+TEST_F(PreviewTest, DrawingFarBeyondAResultFitViewIsCutToIt) {
+  // Lines and a circle 1e8 long cross a view of a few thousand: dashed at the view's pen they
+  // would be more dashes than a renderer takes, and their far ends lose its precision.
+  const std::string before =
+      Write("before.txt", {"lt2", "-1e8 500 1e8 500", "ci 0 -99999000 100000000",
+                           "sl -1e8 -1e8 1e8 -1e8 0 400", "ch -1e8 0 10 0 \"far"});
+  const std::string in = Write("in.txt", {"0 0 0 1000"});
+  std::vector<Tag> tags = DrawInto(in, before, {"--fit", "result"});
+  ASSERT_FALSE(tags.empty());
+  const Window view = WindowOf(tags[0]);
+  std::vector<Tag> context = WithClass(tags, "context");
+  ASSERT_EQ(context.size(), 3u);  // the far text is left out
+  for (const Tag& t : context) {
+    auto pts = PointsOf(t);
+    ASSERT_GE(pts.size(), 2u) << t.Class();
+    for (auto [x, y] : pts) EXPECT_TRUE(std::fabs(x) < 1e4 && std::fabs(y) < 1e4) << t.Class();
+    // Cut beyond the view's edges: the line still crosses the whole view.
+    if (t.HasClass("line")) {
+      EXPECT_TRUE(pts[0].first < view.MinX && pts[1].first > view.MaxX);
+    } else if (t.HasClass("circle")) {  // what is left of it lies on it
+      for (auto [x, y] : pts) EXPECT_NEAR(std::hypot(x, y + 99999000), 1e8, 1e-3);
+    }
+  }
+  if (std::system("command -v rsvg-convert >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "rsvg-convert is not installed";
+  const std::string png = dir_.File("far.png");
+  RunResult r = Run({in, "--before", before, "--fit", "result", "--details", "--png", png});
+  EXPECT_EQ(r.Exit, 0) << r.Err;
+  EXPECT_GT(fs::exists(png) ? fs::file_size(png) : 0u, 100u);
 }
 
 }  // namespace

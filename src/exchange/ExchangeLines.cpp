@@ -1,5 +1,6 @@
 // Reading JWC_TEMP.TXT as text: the file in blocks, the blocks in lines, the lines in fields,
-// which ExchangeReader.cpp turns into records.
+// which ExchangeReader.cpp turns into records. The bulk of a drawing is bare lines of four
+// numbers; they are read straight from the block, without splitting them into fields first.
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "exchange/JwwGaibu.h"
 #include "exchange/ReaderFields.h"
+#include "util/DecimalScan.h"
 #include "util/Files.h"
 #include "util/MyFunc.h"
 
@@ -177,6 +179,50 @@ bool SplitFields(std::string_view line, std::string& scratch, Fields& out) {
   return !blank;
 }
 
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// The line at p, when it is made of plain numbers between blanks (the bulk of a drawing):
+// stores it as the splitter and the record tests would and returns the byte after its LF.
+// Gives nullptr for any other line, and for one whose LF is not before end: the splitter then
+// reads it.
+const char* QuickNumberLine(const char* p, const char* end) {
+  while (p < end && IsBlank(*p)) ++p;
+  // Keywords start with a letter or "#".
+  if (p == end || !(IsDigit(*p) || *p == '-' || *p == '.' || *p == '+')) return nullptr;
+  double values[4];
+  int count = 0;
+  for (;;) {
+    const char* next = ScanDecimal(p, end, values[count]);
+    if (!next || next == end) return nullptr;
+    p = next;
+    ++count;
+    if (*p == '\r' || *p == '\n') {
+      // The line ends here if only CRs stand before its LF (a CR is dropped wherever it stands).
+      while (p < end && *p == '\r') ++p;
+      if (p == end || *p != '\n') return nullptr;
+      if (count == 4) StoreBareLine(values);
+      return p + 1;
+    }
+    if (!IsBlank(*p)) return nullptr;
+    if (count == 4) {
+      // A fifth field follows (after a trailing blank an empty one): a line led by a number
+      // with more than four fields holds nothing.
+      const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+      return lf ? static_cast<const char*>(lf) + 1 : nullptr;
+    }
+    do {
+      ++p;
+    } while (p < end && IsBlank(*p));
+    // A trailing blank, making an empty last field, fails the next scan: the splitter counts it.
+  }
+}
+
 // Scratch space for SplitFields, reused from line to line.
 std::string& Scratch() {
   static std::string scratch;
@@ -220,6 +266,12 @@ bool ReadExchangeFile(const std::string& path) {
       const char* p = block.get();
       const char* const end = p + got;
       while (p < end) {
+        if (carry.empty()) {
+          if (const char* next = QuickNumberLine(p, end)) {
+            p = next;
+            continue;
+          }
+        }
         const char* lf =
             static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
         if (!lf) {

@@ -252,6 +252,12 @@ void TextRecord(int kind, const Fields& fl) {
 }
 
 void BareLine(const Fields& fl) {
+  StoreBareLine({fl.Real(0), fl.Real(1), fl.Real(2), fl.Real(3)});
+}
+
+}  // namespace
+
+void StoreBareLine(const double (&values)[4]) {
   ElementStore& s = Store;
   LineElement* line;
   if (s.DimensionOpen) {
@@ -262,15 +268,13 @@ void BareLine(const Fields& fl) {
     line = &NewElement(s.Lines, kLine);
     line->PolylineNumber = s.PolylineOpen ? s.PolylineCount : 0;
   }
-  line->X1 = fl.Real(0);
-  line->Y1 = fl.Real(1);
-  line->X2 = fl.Real(2);
-  line->Y2 = fl.Real(3);
+  line->X1 = values[0];
+  line->Y1 = values[1];
+  line->X2 = values[2];
+  line->Y2 = values[3];
   s.EntityFlags = 0;
   s.CurrentPickGroup = 0;
 }
-
-}  // namespace
 
 void DispatchRecord(const Fields& fl) {
   ElementStore& s = Store;

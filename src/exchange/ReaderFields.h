@@ -31,4 +31,7 @@ struct Fields {
 // Stores what the line with these fields holds (the first field is the keyword).
 void DispatchRecord(const Fields& fields);
 
+// Stores the bare line of four numbers (x1, y1, x2, y2), as a line of those four fields would.
+void StoreBareLine(const double (&values)[4]);
+
 }  // namespace sorea

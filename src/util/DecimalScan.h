@@ -42,6 +42,13 @@ inline std::uint64_t NonDigits(std::uint64_t x) {
   return ((x - kZeros) | (x + 0x4646464646464646)) & 0x8080808080808080;
 }
 
+// The value of the first count (0..8) bytes of x, which are digits. Shifted up, they stand
+// last of eight with zeros before them (two shifts: a count of 0 shifts by 64 in all).
+inline std::uint64_t LeadingDigits(std::uint64_t x, int count) {
+  const int half = 32 - 4 * count;
+  return EightDigits(((x - kZeros) << half) << half);
+}
+
 // Appends the digits at p to w (modulo 2^64: the caller uses w only for at most 19 digits)
 // and returns the end of them. Eight bytes at a time where eight remain before last.
 inline const char* TakeDigits(const char* p, const char* last, std::uint64_t& w) {
@@ -76,7 +83,7 @@ inline const char* TakeMantissa(const char* p, const char* last, std::uint64_t& 
                                 std::ptrdiff_t& digitCount, std::ptrdiff_t& fracDigits) {
   if constexpr (std::endian::native == std::endian::little) {
     std::uint64_t x, y;
-    if (last - p >= 9) {
+    if (last - p >= 25) {  // room for three groups of eight after the point
       std::memcpy(&x, p, sizeof x);
       const std::uint64_t marks = NonDigits(x);
       const int point = std::countr_zero(marks) / 8;  // 8 when all are digits
@@ -86,11 +93,19 @@ inline const char* TakeMantissa(const char* p, const char* last, std::uint64_t& 
         std::memcpy(&y, p + 1, sizeof y);
         const std::uint64_t before = (std::uint64_t{1} << 8 * point) - 1;
         const std::uint64_t joined = (x & before) | (y & ~before);
-        const std::uint64_t joinedMarks = NonDigits(joined);
-        const int count = std::countr_zero(joinedMarks) / 8;
-        if (count > 0) w = EightDigits((joined - kZeros) << (64 - 8 * count));
+        const int count = std::countr_zero(NonDigits(joined)) / 8;
+        w = LeadingDigits(joined, count);
         const char* end = p + count + 1;
-        if (count == 8) end = TakeDigits(end, last, w);
+        // Two more groups of eight, taken whether they hold digits or not: a coordinate's
+        // length then leaves no branch to guess.
+        for (int group = 0, more = count; group < 2; ++group) {
+          std::memcpy(&x, end, sizeof x);
+          const int n = more == 8 ? std::countr_zero(NonDigits(x)) / 8 : 0;
+          w = w * kPow10Int[n] + LeadingDigits(x, n);
+          end += n;
+          more = n;
+          if (group == 1 && more == 8) end = TakeDigits(end, last, w);
+        }
         digitCount = end - p - 1;
         fracDigits = digitCount - point;
         return end;
@@ -128,8 +143,10 @@ const char* FinishDecimal(const char* digitsStart, const char* p, const char* la
 inline const char* ScanDecimal(const char* first, const char* last, double& value) {
   using namespace decimal_scan;
   const char* p = first;
-  const bool negative = p < last && *p == '-';
-  if (p < last && (*p == '+' || *p == '-')) ++p;
+  // The sign is taken and put back without a branch: it is as often one as the other.
+  const char c = p < last ? *p : '\0';
+  const bool negative = c == '-';
+  p += (c == '-') | (c == '+');
   // The digits before and after the point as one whole number, leading zeros included.
   std::uint64_t w = 0;
   std::ptrdiff_t digitCount, fracDigits;
@@ -140,7 +157,8 @@ inline const char* ScanDecimal(const char* first, const char* last, double& valu
   if (digitCount <= 19 && w <= (std::uint64_t{1} << 53) && fracDigits <= 22 &&
       (p == last || (*p != 'e' && *p != 'E'))) {
     const double magnitude = static_cast<double>(w) / kPow10[fracDigits];
-    value = negative ? -magnitude : magnitude;
+    value = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) | std::uint64_t{negative}
+                                                                                << 63);
     return p;
   }
   return FinishDecimal(digitsStart, p, last, w, digitCount, fracDigits, negative, value);

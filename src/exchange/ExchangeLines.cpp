@@ -1,6 +1,7 @@
 // Reading JWC_TEMP.TXT as text: the file in blocks, the blocks in lines, the lines in fields,
-// which ExchangeReader.cpp turns into records. The bulk of a drawing is bare lines of four
-// numbers; they are read straight from the block, without splitting them into fields first.
+// which ExchangeReader.cpp turns into records. The bulk of a drawing is lines of plain numbers
+// (bare lines of four, or after a keyword); they are read straight from the block, without
+// splitting them into fields first.
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -213,30 +214,49 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-// The line at p, when it is made of plain numbers between blanks (the bulk of a drawing):
-// stores it as the splitter and the record tests would and returns the byte after its LF.
-// Gives nullptr for any other line, and for one whose LF is not before end: the splitter then
-// reads it.
-const char* QuickNumberLine(const char* p, const char* end) {
+// A byte a keyword may hold on the quick path: ASCII, no blank, quote or "=".
+bool IsKeywordByte(char c) {
+  return c > ' ' && c < 0x7F && c != '"' && c != '=';
+}
+
+// The line at p, when it is made of plain tokens between blanks: a keyword or a number, then
+// numbers (the bulk of a drawing). Stores it as the splitter and the record tests would, with
+// its numbers read where they stand, and returns the byte after its LF. Gives nullptr for any
+// other line, and for one whose LF is not before end: the splitter then reads it.
+const char* QuickLine(const char* p, const char* end) {
   while (p < end && IsBlank(*p)) ++p;
-  // Keywords start with a letter or "#".
-  if (p == end || !(IsDigit(*p) || *p == '-' || *p == '.' || *p == '+')) return nullptr;
-  double values[4];
-  int count = 0;
+  if (p == end) return nullptr;
+  Fields fields;
+  const char* const first = p;
+  // A bare line: four numbers, the first standing in for the keyword.
+  const bool bare = IsDigit(*p) || *p == '-' || *p == '.' || *p == '+';
+  if (bare) {
+    p = ScanDecimal(p, end, fields.Number[0]);
+    if (!p) return nullptr;
+  } else {
+    while (p < end && IsKeywordByte(*p)) ++p;
+    if (p == first) return nullptr;
+    fields.Number[0] = 0;  // as TextToFloat reads a keyword
+  }
+  fields.Value[0] = {first, static_cast<std::size_t>(p - first)};
+  int count = 1;
   for (;;) {
-    const char* next = ScanDecimal(p, end, values[count]);
-    if (!next || next == end) return nullptr;
-    p = next;
-    ++count;
+    if (p == end) return nullptr;
     if (*p == '\r' || *p == '\n') {
       // The line ends here if only CRs stand before its LF (a CR is dropped wherever it stands).
       while (p < end && *p == '\r') ++p;
       if (p == end || *p != '\n') return nullptr;
-      if (count == 4) StoreBareLine(values);
+      if (!bare) {
+        fields.Count = count;
+        fields.Read = true;
+        DispatchRecord(fields);
+      } else if (count == 4) {
+        StoreBareLine({fields.Number[0], fields.Number[1], fields.Number[2], fields.Number[3]});
+      }
       return p + 1;
     }
     if (!IsBlank(*p)) return nullptr;
-    if (count == 4) {
+    if (bare && count == 4) {
       // A fifth field follows (after a trailing blank an empty one): a line led by a number
       // with more than four fields holds nothing.
       const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
@@ -245,7 +265,12 @@ const char* QuickNumberLine(const char* p, const char* end) {
     do {
       ++p;
     } while (p < end && IsBlank(*p));
-    // A trailing blank, making an empty last field, fails the next scan: the splitter counts it.
+    // A trailing blank, making an empty last field, fails the scan: the splitter counts it.
+    if (count == kMaxFields) return nullptr;
+    const char* const next = ScanDecimal(p, end, fields.Number[count]);
+    if (!next) return nullptr;
+    fields.Value[count++] = {p, static_cast<std::size_t>(next - p)};
+    p = next;
   }
 }
 
@@ -293,7 +318,7 @@ bool ReadExchangeFile(const std::string& path) {
       const char* const end = p + got;
       while (p < end) {
         if (carry.empty()) {
-          if (const char* next = QuickNumberLine(p, end)) {
+          if (const char* next = QuickLine(p, end)) {
             p = next;
             continue;
           }

@@ -20,11 +20,17 @@ struct Fields {
   };
   Span Value[kMaxFields];  // set below Count only
   int Count = 0;  // index of the last field + 1 (an empty last field after a separator counts)
+  // Set when every field has already been read as TextToFloat reads it, into Number.
+  bool Read = false;
+  double Number[kMaxFields];
 
   std::string_view operator[](int i) const {
     return i < Count ? std::string_view(Value[i].Data, Value[i].Size) : std::string_view();
   }
-  double Real(int i) const { return TextToFloat((*this)[i]); }
+  double Real(int i) const {
+    if (Read) return i < Count ? Number[i] : 0;
+    return TextToFloat((*this)[i]);
+  }
   int Int(int i) const { return TextToInt((*this)[i]); }
 };
 

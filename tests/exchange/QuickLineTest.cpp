@@ -1,6 +1,7 @@
-// The bulk of a drawing, bare lines of four numbers, is read straight from the file's read
-// block without the field splitter. Whatever such a line holds, the store must come out as
-// the splitter and the record tests make it from the same lines one by one.
+// The bulk of a drawing, lines of plain numbers (bare lines of four, or after a keyword), is
+// read straight from the file's read block without the field splitter. Whatever such a line
+// holds, the store must come out as the splitter and the record tests make it from the same
+// lines one by one.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,65 +18,72 @@
 namespace sorea {
 namespace {
 
-// The line elements, the pending dimension line, the element order and the state a bare line
-// leaves, doubles bit for bit.
+// What the lines of plain numbers can change in the store, doubles bit for bit.
 std::string Snapshot() {
+  const ElementStore& s = Store;
   std::string out;
-  auto add = [&](std::int64_t v) { out += std::to_string(v) + " "; };
-  auto line = [&](const LineElement& l) {
-    const ElementHeader& h = l.Header;
-    for (int v : {h.PickGroup, h.LayerGroup, h.Layer, h.Color, h.LineType, h.LineWidth, h.Flags,
-                  l.PolylineNumber}) {
-      add(v);
+  auto add = [&](auto... values) {
+    for (double v : {static_cast<double>(values)...}) {
+      std::uint64_t bits;
+      std::memcpy(&bits, &v, sizeof bits);
+      out += std::to_string(bits) + " ";
     }
-    for (double d : {l.X1, l.Y1, l.X2, l.Y2}) {
-      std::int64_t bits;
-      std::memcpy(&bits, &d, sizeof bits);
-      add(bits);
+  };
+  auto header = [&](const ElementHeader& h) {
+    add(h.PickGroup, h.LayerGroup, h.Layer, h.Color, h.LineType, h.LineWidth, h.Flags);
+  };
+  auto line = [&](const LineElement& l) {
+    header(l.Header);
+    add(l.PolylineNumber, l.X1, l.Y1, l.X2, l.Y2);
+  };
+  for (const ElementRef& r : s.ElementOrder) {
+    const auto i = static_cast<std::size_t>(r.Index);
+    add(r.Kind, r.Index);
+    if (r.Kind == kLine) line(s.Lines[i]);
+    if (r.Kind == kCircle) header(s.Circles[i].Header), add(s.Circles[i].X, s.Circles[i].Radius);
+    if (r.Kind == kArc) header(s.Arcs[i].Header), add(s.Arcs[i].Values[0], s.Arcs[i].Values[6]);
+    if (r.Kind == kPoint) header(s.Points[i].Header), add(s.Points[i].X, s.Points[i].Y);
+    if (r.Kind == kCodedPoint) header(s.CodedPoints[i].Header), add(s.CodedPoints[i].Code);
+    if (r.Kind == kText) header(s.Texts[i].Header), add(s.Texts[i].Dy), out += s.Texts[i].Text;
+    if (r.Kind >= kSolid2) {
+      const SolidElement& e = s.Solids[static_cast<std::size_t>(r.Kind - kSolid2)][i];
+      header(e.Header);
+      add(e.ExtendedColor, e.Values[0], e.Values[7], e.Code);
     }
     out += "\n";
-  };
-  for (const LineElement& l : Store.Lines) line(l);
-  line(Store.PendingDimensionLine);
-  for (const ElementRef& r : Store.ElementOrder) add(r.Kind * 100000000LL + r.Index);
-  for (int v : {Store.EntityFlags, Store.CurrentPickGroup, int{Store.PolylineOpen},
-                int{Store.DimensionOpen}}) {
-    add(v);
   }
-  return out;
+  line(s.PendingDimensionLine);
+  add(s.AxisAngle, s.LayerGroupScale[15], s.PaperSize[1], s.HnValues[3], s.TextTypeTable[10].Width,
+      s.TextTypeTable[10].Color, s.CurrentFreeSize.Height, s.CurrentFreeSize.Color,
+      s.LayerGroupValues[1], s.LayerValues[26], s.PickedPoints[2].Y, s.PickedPoints[2].Kind,
+      s.PickedPointCount, s.ExtendedColor, s.EntityFlags, s.CurrentPickGroup, s.PolylineOpen,
+      s.DimensionOpen);
+  return out + s.HostFileName + "|" + s.LayerGroupNames[0];
 }
 
 TEST(QuickLines, ReadAsTheSplitterReadsThem) {
   const std::vector<std::string> cases = {
-      " 1 2 3 4\r\n",
-      "1 2 3 4\n",
-      "\t-1.5\t+2.\t.5\t-.25e3\r\n",
-      "-0 +0 0. .0\r\n",
+      " 1 2 3 4\r\n", "1 2 3 4\n", "\t-1.5\t+2.\t.5\t-.25e3\r\n", "-0 +0 0. .0\r\n",
       "1 2 3 4 \r\n",  // five fields: no line
       "1 2 3 \r\n",    // four, the last empty
-      "1 2 3\r\n",
-      "1 2 3 4 5\r\n",
-      "1 \t2\t \t3  4\r\n",
-      "1 2 3 4\r\r\n",
-      "1\r2 3 4 5\r\n",
-      "1 2 3 4\r5\r\n",
-      "1e 2 3 4\r\n",
-      "1e5 2E-3 3e+2 4\r\n",
-      "1.5.2 0 0 0\r\n",
-      "1-2 3 4 5\r\n",
-      "- + . e\r\n",
-      "9007199254740993 0.1 1e400 -4.9e-324\r\n",
+      "1 2 3\r\n", "1 2 3 4 5\r\n", "1 \t2\t \t3  4\r\n", "1 2 3 4\r\r\n", "1\r2 3 4 5\r\n",
+      "1 2 3 4\r5\r\n", "1e 2 3 4\r\n", "1e5 2E-3 3e+2 4\r\n", "1.5.2 0 0 0\r\n", "1-2 3 4 5\r\n",
+      "- + . e\r\n", "9007199254740993 0.1 1e400 -4.9e-324\r\n",
       "12345678901234567890 4503599627370496.5 -6692.192585594836 13847.896737132512\r\n",
-      "12345678.87654321 1234567.1 123456789.5 0.000000001\r\n",
-      "1 2 3 \"4 5\r\n",
-      "1 2 3 =4\r\n",
-      "1 2 3 x\r\n",
-      "1 2 3 4x\r\n",
-      std::string("1 2 3 4\0\r\n", 10),
-      "1 2\x82\xa0 3 4\r\n",
-      "       \r\n",
-      "msg\r\n1 2 3 4\r\n5 6 7 8\r\ncs 5 50 0 10 \"1,820\r\n",
+      "12345678.87654321 1234567.1 123456789.5 0.000000001\r\n", "1 2 3 \"4 5\r\n", "1 2 3 =4\r\n",
+      "1 2 3 x\r\n", "1 2 3 4x\r\n", std::string("1 2 3 4\0\r\n", 10), "1 2\x82\xa0 3 4\r\n",
+      "       \r\n", "msg\r\n1 2 3 4\r\n5 6 7 8\r\ncs 5 50 0 10 \"1,820\r\n",
       "pl\r\nz3\r\nhhp7\r\n1 2 3 4\r\n#\r\n1 2 3 4\r\n",
+      // a keyword, then plain numbers
+      "ci 1 2 3\r\nci 1 2 3 0 180 1 0.5\r\nci 1 2 3 \r\nci 1e 2 3\r\n",
+      "pt 1.5 -2\r\npt 1 2 3 4 5 6\r\npt 1 2 3\r\n",
+      "lc10 105\r\nsl 0 0 0 0 0 0 5 5\r\nsc 1 2 3 4 5 6 7 8 9\r\nlc3 x\r\nsl 1 2 3 4\r\n",
+      "hk 45\r\nhzs 420 297\r\nhn 1 2 3 4.25\r\nhcw 1 2 3 4 5 6 7 8 9 10\r\nhcc 1 2\r\n",
+      "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\r\nhs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15\r\n",
+      "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31 "
+      "32\r\n",
+      "hp2- 5 6\r\nhp2ln 7 8.5\r\nlg1 5\r\nly\t\tA 3\r\nlyA 3\r\ncn0 2 2.5 0 3\r\n",
+      "ch 1 2 3 4 5\r\nBL 1 2 name\r\nfile=x 1 2 3\r\nlgnA1\r\nz3\r\nz3\r\npt 1 2\r\n",
       "1 2 3 4",  // no line end at the end of the file
   };
   const std::string path = (std::filesystem::temp_directory_path() /

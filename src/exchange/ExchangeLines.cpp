@@ -227,20 +227,26 @@ const char* QuickLine(const char* p, const char* end) {
   while (p < end && IsBlank(*p)) ++p;
   if (p == end) return nullptr;
   Fields fields;
-  const char* const first = p;
+  int count = 0;
   // A bare line: four numbers, the first standing in for the keyword.
   const bool bare = IsDigit(*p) || *p == '-' || *p == '.' || *p == '+';
-  if (bare) {
-    p = ScanDecimal(p, end, fields.Number[0]);
-    if (!p) return nullptr;
-  } else {
+  if (!bare) {
+    const char* const keyword = p;
     while (p < end && IsKeywordByte(*p)) ++p;
-    if (p == first) return nullptr;
+    if (p == keyword) return nullptr;
+    fields.Value[0] = {keyword, static_cast<std::size_t>(p - keyword)};
     fields.Number[0] = 0;  // as TextToFloat reads a keyword
+    count = 1;
   }
-  fields.Value[0] = {first, static_cast<std::size_t>(p - first)};
-  int count = 1;
-  for (;;) {
+  for (bool number = bare;; number = true) {
+    if (number) {
+      // A trailing blank, making an empty last field, fails the scan: the splitter counts it.
+      if (count == kMaxFields) return nullptr;
+      const char* const next = ScanDecimal(p, end, fields.Number[count]);
+      if (!next) return nullptr;
+      fields.Value[count++] = {p, static_cast<std::size_t>(next - p)};
+      p = next;
+    }
     if (p == end) return nullptr;
     if (*p == '\r' || *p == '\n') {
       // The line ends here if only CRs stand before its LF (a CR is dropped wherever it stands).
@@ -265,12 +271,6 @@ const char* QuickLine(const char* p, const char* end) {
     do {
       ++p;
     } while (p < end && IsBlank(*p));
-    // A trailing blank, making an empty last field, fails the scan: the splitter counts it.
-    if (count == kMaxFields) return nullptr;
-    const char* const next = ScanDecimal(p, end, fields.Number[count]);
-    if (!next) return nullptr;
-    fields.Value[count++] = {p, static_cast<std::size_t>(next - p)};
-    p = next;
   }
 }
 

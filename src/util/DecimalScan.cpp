@@ -1,7 +1,6 @@
 // The numbers that ScanDecimal does not convert inline: exponents, and more digits than a
-// double holds exactly. Up to 19 digits with a power of ten up to
-// 10^27 are still converted in one operation, in extended precision; the rest goes to
-// std::from_chars.
+// double holds exactly. Up to 19 digits with a power of ten up to 10^27 are still converted in
+// one operation, in extended precision; the rest goes to std::from_chars.
 
 #include "util/DecimalScan.h"
 

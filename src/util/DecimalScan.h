@@ -2,10 +2,9 @@
 // the numbers of a line straight from its read block, and TextToFloat reads a whole text
 // through the same routine.
 //
-// A drawing hands over millions of coordinates, nearly all of them 15 to 17 significant digits
-// with a point and no exponent. The usual ones are read here, inline in the reader's loop:
-// eight digits at a time, converted with one correctly rounded division. DecimalScan.cpp
-// reads every other number.
+// A drawing hands over millions of coordinates, nearly all of them up to 15 significant digits
+// with a point and no exponent. They are read here, inline in the reader's loop: eight digits
+// at a time, converted with one correctly rounded division. DecimalScan.cpp converts the rest.
 #pragma once
 
 #include <bit>
@@ -98,14 +97,14 @@ inline const char* TakeMantissa(const char* p, const char* last, std::uint64_t& 
         const char* end = p + count + 1;
         // Two more groups of eight, taken whether they hold digits or not: a coordinate's
         // length then leaves no branch to guess.
-        for (int group = 0, more = count; group < 2; ++group) {
+        int more = count;
+        for (int group = 0; group < 2; ++group) {
           std::memcpy(&x, end, sizeof x);
-          const int n = more == 8 ? std::countr_zero(NonDigits(x)) / 8 : 0;
-          w = w * kPow10Int[n] + LeadingDigits(x, n);
-          end += n;
-          more = n;
-          if (group == 1 && more == 8) end = TakeDigits(end, last, w);
+          more = more == 8 ? std::countr_zero(NonDigits(x)) / 8 : 0;
+          w = w * kPow10Int[more] + LeadingDigits(x, more);
+          end += more;
         }
+        if (more == 8) end = TakeDigits(end, last, w);  // more than 24 digits
         digitCount = end - p - 1;
         fracDigits = digitCount - point;
         return end;
@@ -157,8 +156,8 @@ inline const char* ScanDecimal(const char* first, const char* last, double& valu
   if (digitCount <= 19 && w <= (std::uint64_t{1} << 53) && fracDigits <= 22 &&
       (p == last || (*p != 'e' && *p != 'E'))) {
     const double magnitude = static_cast<double>(w) / kPow10[fracDigits];
-    value = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) | std::uint64_t{negative}
-                                                                                << 63);
+    const std::uint64_t sign = std::uint64_t{negative} << 63;
+    value = std::bit_cast<double>(std::bit_cast<std::uint64_t>(magnitude) | sign);
     return p;
   }
   return FinishDecimal(digitsStart, p, last, w, digitCount, fracDigits, negative, value);

@@ -252,12 +252,16 @@ const char* QuickLine(const char* p, const char* end) {
       // The line ends here if only CRs stand before its LF (a CR is dropped wherever it stands).
       while (p < end && *p == '\r') ++p;
       if (p == end || *p != '\n') return nullptr;
-      if (!bare) {
-        fields.Count = count;
-        fields.Read = true;
-        DispatchRecord(fields);
-      } else if (count == 4) {
-        StoreBareLine({fields.Number[0], fields.Number[1], fields.Number[2], fields.Number[3]});
+      try {
+        if (!bare) {
+          fields.Count = count;
+          fields.Read = true;
+          DispatchRecord(fields);
+        } else if (count == 4) {
+          StoreBareLine({fields.Number[0], fields.Number[1], fields.Number[2], fields.Number[3]});
+        }
+      } catch (...) {
+        // Out of memory for one element: the line is skipped, as ParseExchangeLine skips it.
       }
       return p + 1;
     }

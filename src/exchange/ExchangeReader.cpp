@@ -56,8 +56,14 @@ void SetAt(std::vector<T>& table, int index, V&& value) {
 
 template <typename T>
 T& NewElement(std::deque<T>& table, int kind) {
-  AppendElementOrder(kind, static_cast<int>(table.size()));
+  // The element first: out of memory for either leaves no order entry without its element.
   table.emplace_back();
+  try {
+    AppendElementOrder(kind, static_cast<int>(table.size()) - 1);
+  } catch (...) {
+    table.pop_back();
+    throw;
+  }
   T& element = table.back();
   StampElementHeader(element.Header);
   return element;

@@ -3,6 +3,7 @@
 // holds, the store must come out as the splitter and the record tests make it from the same
 // lines one by one.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -104,6 +105,48 @@ TEST(QuickLines, ReadAsTheSplitterReadsThem) {
     EXPECT_EQ(quick, Snapshot()) << "text \"" << text << "\"";
   }
   std::remove(path.c_str());
+}
+
+// Reads a drawing of 400,000 lines with room for about half of it, and exits with 0 when the
+// read went to the end and every entry of the element order names an element that is there.
+[[noreturn, maybe_unused]] void ReadWithLittleMemory() {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("sorea-quick-oom-" + std::to_string(::getpid()) + ".txt"))
+                               .string();
+  {
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < 400000; ++i) out << (i % 50 ? "1 2 3 4\r\n" : "ci 1 2 3\r\npt 1 2\r\n");
+  }
+  long pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  const rlim_t room = static_cast<rlim_t>(pages) * 4096 + (16 << 20);  // not 30 MB of store
+  const rlimit limit{room, room};
+  ::setrlimit(RLIMIT_AS, &limit);
+  InitElementStore();
+  const bool read = ReadExchangeFile(path);
+  std::remove(path.c_str());
+  const ElementStore& s = Store;
+  bool whole = true;
+  for (const ElementRef& r : s.ElementOrder) {
+    const std::size_t size = r.Kind == kLine     ? s.Lines.size()
+                             : r.Kind == kCircle ? s.Circles.size()
+                                                 : s.Points.size();
+    whole = whole && static_cast<std::size_t>(r.Index) < size;
+  }
+  ::_exit(!read ? 1 : !whole ? 2 : s.Lines.size() == 392000 ? 3 : 0);
+}
+
+// Out of memory part-way through a drawing: the lines that no longer fit are skipped, the read
+// goes on to the end, and the element order names no element that is missing. A fresh process
+// reads, so that no memory freed by earlier tests is at hand.
+TEST(QuickLines, OutOfMemorySkipsLinesAndKeepsTheStoreWhole) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#else
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(ReadWithLittleMemory(), ::testing::ExitedWithCode(0), "")
+      << "1: the read gave up, 2: the order names a missing element, 3: memory never ran out";
+#endif
 }
 
 }  // namespace

@@ -3,11 +3,13 @@
 
 Mostly bare lines, with texts (some Japanese, some quoted with spaces), circles and arcs,
 points, "sl" solids, polylines and the attribute records between them, Shift-JIS and CR LF.
-The output is the same for the same seed.
+The output is the same for the same seed. With --repeat FILE it is that file (a real drawing)
+written over and over instead, up to the size.
 
-usage: gen_big_exchange.py OUT [--mb 100] [--seed 1]
+usage: gen_big_exchange.py OUT [--mb 100] [--seed 1] [--repeat FILE]
 """
 import argparse
+import os
 import random
 
 HEADER = [
@@ -74,24 +76,41 @@ def record(rng):
     return "z3"
 
 
+def chunks(args):
+    """The file's bytes in pieces, endlessly."""
+    if args.repeat:
+        with open(args.repeat, "rb") as f:
+            data = f.read()
+        # Ctrl-Z would end the reading at the first copy; every copy ends its last line.
+        data = data.split(b"\x1a")[0]
+        if not data.endswith(b"\n"):
+            data += b"\r\n"
+        while True:
+            yield data
+    rng = random.Random(args.seed)
+    yield b"".join(line.encode("cp932") + b"\r\n" for line in HEADER)
+    while True:
+        yield b"".join(record(rng).encode("cp932") + b"\r\n" for _ in range(10000))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("out")
     parser.add_argument("--mb", type=float, default=100.0, help="approximate size in MB")
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--repeat", metavar="FILE", help="repeat this exchange file")
     args = parser.parse_args()
-    rng = random.Random(args.seed)
     target = int(args.mb * 1000 * 1000)
     written = 0
-    with open(args.out, "wb") as out:
-        chunk = []
-        for line in HEADER:
-            chunk.append(line.encode("cp932") + b"\r\n")
-        while written < target:
-            data = b"".join(chunk)
+    # Written under another name and renamed when complete: a reader never sees half a file.
+    partial = "%s.%d.partial" % (args.out, os.getpid())
+    with open(partial, "wb") as out:
+        for data in chunks(args):
+            if written >= target:
+                break
             out.write(data)
             written += len(data)
-            chunk = [record(rng).encode("cp932") + b"\r\n" for _ in range(10000)]
+    os.replace(partial, args.out)
     print("%s: %d bytes" % (args.out, written))
 
 

@@ -1,16 +1,14 @@
-// Reading JWC_TEMP.TXT: Jw_cad's drawing state, the attributes in force, the user's picks and
-// every drawing element, into the element store. Nothing here reports an error: lines we do
+// Reading JWC_TEMP.TXT: what each record does to the element store (Jw_cad's drawing state,
+// the attributes in force, the user's picks and every drawing element). ExchangeLines.cpp
+// reads the file and splits its lines into fields. Nothing here reports an error: lines we do
 // not know are skipped and bad numbers read as 0.
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <memory>
-#include <new>
+#include <initializer_list>
 #include <utility>
 
 #include "exchange/JwwGaibu.h"
-#include "util/Files.h"
+#include "exchange/ReaderFields.h"
 #include "util/MyFunc.h"
 #include "util/X87.h"
 
@@ -18,180 +16,15 @@ namespace sorea {
 
 namespace {
 
-constexpr int kMaxFields = 32;
-
-// The fields of one line. They point into a scratch buffer that holds the line with quotes,
-// control bytes and separators taken out.
-struct Fields {
-  std::array<std::string_view, kMaxFields> Value;
-  int Count = 0;  // index of the last field + 1 (an empty last field after a separator counts)
-
-  std::string_view operator[](int i) const {
-    return i < Count ? Value[static_cast<std::size_t>(i)] : std::string_view();
+// Compiled at each test into a few byte comparisons: a drawing's keyword lines pass through
+// dozens of these tests each.
+template <std::size_t N>
+bool StartsWith(std::string_view f, const char (&prefix)[N]) {
+  if (f.size() < N - 1) return false;
+  for (std::size_t i = 0; i + 1 < N; ++i) {
+    if (f[i] != prefix[i]) return false;
   }
-  double Real(int i) const { return TextToFloat((*this)[i]); }
-  int Int(int i) const { return TextToInt((*this)[i]); }
-};
-
-// What a byte does outside quotes.
-enum ByteClass : unsigned char { kPlain, kLead, kQuote, kEquals, kSeparator, kDropped };
-
-constexpr std::array<unsigned char, 256> MakeByteClasses() {
-  std::array<unsigned char, 256> classes{};
-  for (int c = 0; c < 256; ++c) {
-    unsigned char k = kPlain;
-    if ((c >= 0x80 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFD)) {  // as IsLeadByte
-      k = kLead;
-    } else if (c == '"') {
-      k = kQuote;
-    } else if (c == '=') {
-      k = kEquals;
-    } else if (c == ' ' || c == '\t') {
-      k = kSeparator;
-    } else if (c < 0x20 || c > 0xFD) {
-      k = kDropped;
-    }
-    classes[static_cast<std::size_t>(c)] = k;
-  }
-  return classes;
-}
-constexpr std::array<unsigned char, 256> kByteClasses = MakeByteClasses();
-
-// The field being collected. While its bytes stand together in the line it is a view of the
-// line itself; once a dropped byte (a quote, a control byte, a CR inside a double-byte
-// character) falls inside it, it is copied to the scratch buffer and continues there.
-class FieldBuilder {
- public:
-  FieldBuilder(const char* in, char* scratch) : in_(in), scratch_(scratch) {}
-
-  // Appends the line's bytes [from, to).
-  void Take(std::size_t from, std::size_t to) {
-    if (!copied_) {
-      if (begin_ == end_) {
-        begin_ = from;
-        end_ = to;
-        return;
-      }
-      if (end_ == from) {
-        end_ = to;
-        return;
-      }
-      std::memcpy(scratch_ + w_, in_ + begin_, end_ - begin_);
-      copyStart_ = w_;
-      w_ += end_ - begin_;
-      copied_ = true;
-    }
-    std::memcpy(scratch_ + w_, in_ + from, to - from);
-    w_ += to - from;
-  }
-
-  bool Empty() const { return copied_ ? w_ == copyStart_ : begin_ == end_; }
-
-  std::string_view View() const {
-    return copied_ ? std::string_view(scratch_ + copyStart_, w_ - copyStart_)
-                   : std::string_view(in_ + begin_, end_ - begin_);
-  }
-
-  void Next() {
-    copied_ = false;
-    begin_ = end_ = 0;
-  }
-
- private:
-  const char* in_;
-  char* scratch_;
-  std::size_t w_ = 0;  // next free byte of scratch
-  std::size_t copyStart_ = 0;
-  std::size_t begin_ = 0, end_ = 0;
-  bool copied_ = false;
-};
-
-// Splits line into fields. Returns false for a blank line. Double-byte characters are kept
-// whole; the first double quote or "=" makes the rest of the line one field; a CR is dropped
-// wherever it stands (the reader hands lines without their LF). Fields beyond the 32nd are
-// dropped.
-bool SplitFields(std::string_view line, std::string& scratch, Fields& out) {
-  if (scratch.size() < line.size()) scratch.resize(line.size());
-  const char* in = line.data();
-  const std::size_t length = line.size();
-  FieldBuilder field(in, scratch.data());
-  std::size_t i = 0;
-  int index = 0;
-  bool quoted = false;
-  // Takes the double-byte character whose lead byte is at i (CRs between its bytes are
-  // line-end debris); false when the lead byte has no partner and ends the scan.
-  auto doubleByte = [&]() {
-    std::size_t j = i + 1;
-    while (j < length && in[j] == '\r') ++j;
-    if (j >= length) return false;
-    field.Take(i, i + 1);
-    field.Take(j, j + 1);
-    i = j + 1;
-    return true;
-  };
-  while (i < length && !quoted) {
-    switch (kByteClasses[static_cast<unsigned char>(in[i])]) {
-      case kPlain: {
-        // The run of ordinary bytes up to the next byte that means something.
-        std::size_t end = i + 1;
-        while (end < length && kByteClasses[static_cast<unsigned char>(in[end])] == kPlain) ++end;
-        field.Take(i, end);
-        i = end;
-        break;
-      }
-      case kLead:
-        if (!doubleByte()) i = length;
-        break;
-      case kQuote:
-        quoted = true;
-        ++i;
-        break;
-      case kEquals:
-        field.Take(i, i + 1);
-        quoted = true;
-        ++i;
-        break;
-      case kSeparator:
-        ++i;
-        if (!field.Empty()) {
-          out.Value[static_cast<std::size_t>(index)] = field.View();
-          field.Next();
-          if (++index == kMaxFields) {
-            out.Count = kMaxFields;
-            return true;
-          }
-        }
-        break;
-      default:
-        ++i;
-        break;
-    }
-  }
-  // Quoted: the rest of the line is one field; spaces and quotes are kept.
-  while (i < length) {
-    const unsigned char c = static_cast<unsigned char>(in[i]);
-    if (IsLeadByte(c)) {
-      if (!doubleByte()) break;
-    } else if (c >= 0x20 && c <= 0xFD) {
-      std::size_t end = i + 1;
-      while (end < length && static_cast<unsigned char>(in[end]) >= 0x20 && !IsLeadByte(in[end]) &&
-             static_cast<unsigned char>(in[end]) <= 0xFD) {
-        ++end;
-      }
-      field.Take(i, end);
-      i = end;
-    } else {
-      ++i;
-    }
-  }
-  const bool blank = index == 0 && field.Empty();
-  out.Value[static_cast<std::size_t>(index)] = field.View();
-  out.Count = index + 1;
-  return !blank;
-}
-
-bool StartsWith(std::string_view f, std::string_view prefix) {
-  return f.size() >= prefix.size() && f.compare(0, prefix.size(), prefix) == 0;
+  return true;
 }
 
 // f from its (k+1)-th character on; empty when f is shorter.
@@ -221,8 +54,14 @@ void SetAt(std::vector<T>& table, int index, V&& value) {
 
 template <typename T>
 T& NewElement(std::deque<T>& table, int kind) {
-  AppendElementOrder(kind, static_cast<int>(table.size()));
+  // The element first: out of memory for either leaves no order entry without its element.
   table.emplace_back();
+  try {
+    AppendElementOrder(kind, static_cast<int>(table.size()) - 1);
+  } catch (...) {
+    table.pop_back();
+    throw;
+  }
   T& element = table.back();
   StampElementHeader(element.Header);
   return element;
@@ -239,7 +78,7 @@ void EndElement() {
 int TextKindOf(std::string_view f) {
   if (f.size() != 2 || f[0] != 'c') return -1;
   for (std::size_t k = 0; k < kTextKeywords.size(); ++k) {
-    if (f == kTextKeywords[k]) return static_cast<int>(k);
+    if (f[1] == kTextKeywords[k][1]) return static_cast<int>(k);  // each is "c" and one more
   }
   return -1;
 }
@@ -424,6 +263,12 @@ void TextRecord(int kind, const Fields& fl) {
 }
 
 void BareLine(const Fields& fl) {
+  StoreBareLine({fl.Real(0), fl.Real(1), fl.Real(2), fl.Real(3)});
+}
+
+}  // namespace
+
+void StoreBareLine(const double (&values)[4]) {
   ElementStore& s = Store;
   LineElement* line;
   if (s.DimensionOpen) {
@@ -434,15 +279,15 @@ void BareLine(const Fields& fl) {
     line = &NewElement(s.Lines, kLine);
     line->PolylineNumber = s.PolylineOpen ? s.PolylineCount : 0;
   }
-  line->X1 = fl.Real(0);
-  line->Y1 = fl.Real(1);
-  line->X2 = fl.Real(2);
-  line->Y2 = fl.Real(3);
+  line->X1 = values[0];
+  line->Y1 = values[1];
+  line->X2 = values[2];
+  line->Y2 = values[3];
   s.EntityFlags = 0;
   s.CurrentPickGroup = 0;
 }
 
-void Dispatch(const Fields& fl) {
+void DispatchRecord(const Fields& fl) {
   ElementStore& s = Store;
   const std::string_view f = fl[0];
   const int n = fl.Count;
@@ -619,73 +464,6 @@ void Dispatch(const Fields& fl) {
     return EndElement();
   }
   if (n == 4) BareLine(fl);
-}
-
-// Scratch space for SplitFields, reused from line to line.
-std::string& Scratch() {
-  static std::string scratch;
-  return scratch;
-}
-
-}  // namespace
-
-void ParseExchangeLine(std::string_view line) {
-  try {
-    Fields fields;
-    std::string& scratch = Scratch();
-    if (SplitFields(line, scratch, fields)) Dispatch(fields);
-    if (scratch.size() > (std::size_t{1} << 20)) std::string().swap(scratch);
-  } catch (...) {
-    // Out of memory for one element: the line is skipped, the store stays consistent.
-  }
-}
-
-bool ReadExchangeFile(const std::string& path) {
-  try {
-    if (!FileExists(path)) return false;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), &std::fclose);
-    if (!file) return false;
-
-    constexpr std::size_t kBlock = std::size_t{1} << 20;
-    std::unique_ptr<char[]> block(new char[kBlock]);
-    std::string carry;  // the start of a line that runs on into the next block
-    bool atEnd = false;
-    while (!atEnd) {
-      std::size_t got = std::fread(block.get(), 1, kBlock, file.get());
-      if (got == 0) {
-        if (std::ferror(file.get())) return false;
-        break;
-      }
-      // Ctrl-Z ends the file, wherever it stands.
-      if (const void* z = std::memchr(block.get(), 0x1A, got)) {
-        got = static_cast<std::size_t>(static_cast<const char*>(z) - block.get());
-        atEnd = true;
-      }
-      const char* p = block.get();
-      const char* end = p + got;
-      while (p < end) {
-        const char* lf =
-            static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        if (!lf) {
-          carry.append(p, static_cast<std::size_t>(end - p));
-          break;
-        }
-        // A CR before the LF, like any other CR, is dropped by the field splitter.
-        if (carry.empty()) {
-          ParseExchangeLine(std::string_view(p, static_cast<std::size_t>(lf - p)));
-        } else {
-          carry.append(p, static_cast<std::size_t>(lf - p));
-          ParseExchangeLine(carry);
-          std::string().swap(carry);
-        }
-        p = lf + 1;
-      }
-    }
-    if (!carry.empty()) ParseExchangeLine(carry);
-    return true;
-  } catch (...) {
-    return false;
-  }
 }
 
 }  // namespace sorea

@@ -7,11 +7,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
-#include <system_error>
 
+#include "util/DecimalScan.h"
 #include "util/MyFunc.h"
 #include "util/X87.h"
 
@@ -232,93 +231,8 @@ double TextToFloat(std::string_view text) {
   const char* p = text.data();
   const char* const last = p + text.size();
   while (p < last && *p == ' ') ++p;
-  bool negative = false;
-  if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
-  const char* const numberStart = p;
-
-  // One pass checks the syntax (std::from_chars would also take "inf", "nan" and hexadecimal)
-  // and gathers up to 19 significant digits; leading zeros are not significant.
-  std::uint64_t digits = 0;
-  int significant = 0;
-  bool manyDigits = false;  // more than 19 significant digits: not gathered exactly
-  std::size_t intDigits = 0;
-  while (p < last && IsDigit(*p)) {
-    const unsigned d = static_cast<unsigned>(*p - '0');
-    if (digits != 0 || d != 0) {
-      if (significant < 19) {
-        digits = digits * 10 + d;
-        ++significant;
-      } else {
-        manyDigits = true;
-      }
-    }
-    ++p;
-    ++intDigits;
-  }
-  std::size_t fracDigits = 0;
-  if (p < last && *p == '.') {
-    ++p;
-    while (p < last && IsDigit(*p)) {
-      const unsigned d = static_cast<unsigned>(*p - '0');
-      if (digits != 0 || d != 0) {
-        if (significant < 19) {
-          digits = digits * 10 + d;
-          ++significant;
-        } else {
-          manyDigits = true;
-        }
-      }
-      ++p;
-      ++fracDigits;
-    }
-  }
-  if (intDigits + fracDigits == 0) return 0;
-  long exponent = 0;  // the written exponent, held only while it is small
-  bool bigExponent = false;
-  if (p < last && (*p == 'e' || *p == 'E')) {
-    ++p;
-    bool expNegative = false;
-    if (p < last && (*p == '+' || *p == '-')) expNegative = *p++ == '-';
-    const char* const expStart = p;
-    while (p < last && IsDigit(*p)) {
-      if (exponent < 100000) {
-        exponent = exponent * 10 + (*p - '0');
-      } else {
-        bigExponent = true;
-      }
-      ++p;
-    }
-    if (p == expStart) return 0;
-    if (expNegative) exponent = -exponent;
-  }
-  if (p != last) return 0;
-
-  // The digits as a whole number are exact in a double up to 2^53, and so are the powers of
-  // ten up to 1e22: one multiplication or division then rounds correctly, giving the same
-  // double as the full conversion.
-  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  if (!manyDigits && !bigExponent && digits <= (std::uint64_t{1} << 53) && fracDigits <= 64) {
-    const long scale = exponent - static_cast<long>(fracDigits);
-    if (scale >= -22 && scale <= 22) {
-      double value = static_cast<double>(digits);
-      if (scale >= 0) {
-        value = value * kPow10[scale];
-      } else {
-        value = value / kPow10[-scale];
-      }
-      return negative ? -value : value;
-    }
-  }
-
   double value = 0;
-  auto res = std::from_chars(numberStart, last, value, std::chars_format::general);
-  // Out of range either way (beyond the largest double, or below the smallest subnormal)
-  // is not a number we can hold.
-  if (res.ec != std::errc() || res.ptr != last) return 0;
-  if (!std::isfinite(value)) return 0;
-  return negative ? -value : value;
+  return ScanDecimal(p, last, value) == last ? value : 0;
 }
 
 std::string FormatFixed(int decimals, double value) {

@@ -1,6 +1,8 @@
 // TextToFloat against a plain reference: check the whole syntax first, then let
-// std::from_chars convert. The reader's quick paths must give the very same double, bit for
-// bit, for everything Jw_cad, rusk.dat or a user may write.
+// std::from_chars convert. The quick paths (eight digits at a time, one division, one
+// extended-precision operation) must give the very same double, bit for bit, for everything
+// Jw_cad, rusk.dat or a user may write; and ScanDecimal, reading a number where it stands in a
+// line, the same double and the number's end.
 
 #include <gtest/gtest.h>
 
@@ -8,12 +10,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "util/DecimalScan.h"
 #include "util/MyFunc.h"
 
 namespace sorea {
@@ -23,7 +27,8 @@ bool Digit(char c) {
   return c >= '0' && c <= '9';
 }
 
-double ReferenceTextToFloat(std::string_view text) {
+// The value of a text that is a number as a whole (0 out of range); nothing for any other.
+std::optional<double> Reference(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   bool negative = false;
@@ -35,19 +40,19 @@ double ReferenceTextToFloat(std::string_view text) {
     ++i;
     while (i < text.size() && Digit(text[i])) ++i, ++mantissaDigits;
   }
-  if (mantissaDigits == 0) return 0;
+  if (mantissaDigits == 0) return std::nullopt;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     std::size_t expDigits = 0;
     while (i < text.size() && Digit(text[i])) ++i, ++expDigits;
-    if (expDigits == 0) return 0;
+    if (expDigits == 0) return std::nullopt;
   }
-  if (i != text.size()) return 0;
+  if (i != text.size()) return std::nullopt;
   double value = 0;
   const char* last = text.data() + text.size();
   auto res = std::from_chars(text.data() + start, last, value, std::chars_format::general);
-  if (res.ec != std::errc() || res.ptr != last || !std::isfinite(value)) return 0;
+  if (res.ec != std::errc() || res.ptr != last || !std::isfinite(value)) return 0.0;
   return negative ? -value : value;
 }
 
@@ -57,11 +62,24 @@ std::uint64_t Bits(double d) {
   return b;
 }
 
-// Compares one text and reports it by name so a failure shows what was read.
+// Compares one text, alone and followed by what may follow a number in a line (the bytes
+// next to the digits among them), and reports it by name so a failure shows what was read.
+// Digits stand beyond the end given: reading past it would take them in.
 void ExpectSame(const std::string& text) {
-  const double got = TextToFloat(text);
-  const double want = ReferenceTextToFloat(text);
-  EXPECT_EQ(Bits(got), Bits(want)) << "text \"" << text << "\" gave " << got << ", want " << want;
+  const std::optional<double> want = Reference(text);
+  const std::string padded = text + "99999999";
+  const double got = TextToFloat(std::string_view(padded.data(), text.size()));
+  EXPECT_EQ(Bits(got), Bits(want.value_or(0)))
+      << "text \"" << text << "\" gave " << got << ", want " << want.value_or(0);
+  if (!want || text[0] == ' ') return;
+  for (const char* after : {" ", "\r\n", "x1234567", "\"1 2 3 4", "/", ":", "\xb0", "\xba"}) {
+    const std::string line = text + after;
+    const std::string buffer = line + "99999999";
+    double value = 0;
+    const char* end = ScanDecimal(buffer.data(), buffer.data() + line.size(), value);
+    EXPECT_EQ(end, buffer.data() + text.size()) << "line \"" << line << "\"";
+    EXPECT_EQ(Bits(value), Bits(*want)) << "line \"" << line << "\" gave " << value;
+  }
 }
 
 TEST(TextToFloatDifferential, HandPickedEdges) {
@@ -161,6 +179,64 @@ TEST(TextToFloatDifferential, AroundTheExactLimits) {
         ExpectSame(changed);
       }
     }
+  }
+}
+
+// 19 and 20 digits (19 are gathered exactly, below 2^63 converted in extended precision),
+// with the point anywhere and powers of ten where the quick conversions end.
+TEST(TextToFloatDifferential, NineteenAndTwentyDigits) {
+  for (const std::string digits :
+       {"1000000000000000000", "9007199254740993000", "9223372036854775807", "9223372036854775808",
+        "9999999999999999999", "1844674407370955161", "18446744073709551615",
+        "10000000000000000001", "99999999999999999999", "12345678901234567890"}) {
+    for (std::size_t at = 0; at <= digits.size(); ++at) {
+      const std::string text = digits.substr(0, at) + "." + digits.substr(at);
+      for (const char* exponent : {"", "e-28", "e-27", "e-23", "e-22", "e5", "e22", "e23", "e27"}) {
+        ExpectSame(text + exponent);
+      }
+    }
+  }
+}
+
+// Exponents at both ends of the double range, subnormals included.
+TEST(TextToFloatDifferential, EndsOfTheRange) {
+  for (const char* mantissa :
+       {"1", "4.9406564584124654", "2.4703282292062328", "2.2250738585072014", "1.7976931348623157",
+        "1.7976931348623159", "9.999999999999999999"}) {
+    for (int e = -345; e <= -290; ++e) ExpectSame(mantissa + ("e" + std::to_string(e)));
+    for (int e = 290; e <= 310; ++e) ExpectSame(mantissa + ("e" + std::to_string(e)));
+  }
+}
+
+// Exactly halfway between two doubles, and the 19-digit decimals nearest to such a halfway
+// point with their neighbours: the extended-precision quick path must leave these to the full
+// conversion whenever it cannot tell on which side they lie.
+TEST(TextToFloatDifferential, HalfwayCases) {
+  std::mt19937_64 random(20260602);
+  char buf[64];
+  auto text = [&](long double v, std::chars_format format, int precision) {
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v, format, precision).ptr);
+  };
+  for (int round = 0; round < 20000; ++round) {
+    // Between 2^50 and 2^63 the halfway points have at most 19 digits written out.
+    const double d = std::ldexp(1.0 + static_cast<double>(random() >> 11) * 0x1p-53,
+                                50 + static_cast<int>(random() % 13));
+    const long double half = (static_cast<long double>(d) + std::nextafter(d, 1e300)) / 2;
+    ExpectSame(text(half, std::chars_format::fixed, 3));
+    // Anywhere: the halfway point rounded to 19 digits, and one unit of the last digit away.
+    const double e = std::ldexp(1.0 + static_cast<double>(random() >> 11) * 0x1p-53,
+                                static_cast<int>(random() % 200) - 100);
+    const std::string near = text((static_cast<long double>(e) + std::nextafter(e, 1e300)) / 2,
+                                  std::chars_format::scientific, 18);
+    ExpectSame(near);
+    const std::size_t last = near.find('e') - 1;
+    for (int step : {-1, 1}) {
+      std::string other = near;
+      if (other[last] == (step < 0 ? '0' : '9')) continue;
+      other[last] = static_cast<char>(other[last] + step);
+      ExpectSame(other);
+    }
+    if (HasFailure()) return;
   }
 }
 

@@ -168,39 +168,41 @@ void StoreFourPointSolid(const Fields& fl) {
   }
 }
 
-void LayerGroupRecord(std::string_view f, const Fields& fl) {
-  ElementStore& s = Store;
-  int v = HexDigit(CharAt(f, 2));
-  if (s.LayerGroupDue) {
-    s.InitialLayerGroup = v;
-    s.LayerGroupDue = false;
-  }
-  s.CurrentLayerGroup = v;
-  if (fl.Count >= 2) SetAt(s.LayerGroupValues, v, fl.Int(1));
-  s.PolylineOpen = false;
+// Circles, points, coded points and block references stand at their record's first two values.
+template <typename E>
+E& Placed(E& element, const Fields& fl) {
+  element.X = fl.Real(1);
+  element.Y = fl.Real(2);
+  return element;
 }
 
-void LayerRecord(std::string_view f, const Fields& fl) {
-  ElementStore& s = Store;
-  int v = HexDigit(CharAt(f, 2));
-  if (s.LayerDue) {
-    s.InitialLayer = v;
-    s.LayerDue = false;
-  }
-  s.CurrentLayer = v;
-  if (fl.Count >= 2) SetAt(s.LayerValues, s.CurrentLayerGroup * 16 + v, fl.Int(1));
-  s.PolylineOpen = false;
-}
-
-// "lc", "lt", "lw": the value after the keyword's two letters.
-void LineAttributeRecord(std::string_view f, bool& due, int& initial, int& current) {
-  int v = TextToInt(From(f, 2));
+// An attribute record's value: the first one in the file is also the initial attribute.
+void TakeAttribute(int v, bool& due, int& initial, int& current) {
   if (due) {
     initial = v;
     due = false;
   }
   current = v;
   Store.PolylineOpen = false;
+}
+
+void LayerGroupRecord(std::string_view f, const Fields& fl) {
+  ElementStore& s = Store;
+  const int v = HexDigit(CharAt(f, 2));
+  TakeAttribute(v, s.LayerGroupDue, s.InitialLayerGroup, s.CurrentLayerGroup);
+  if (fl.Count >= 2) SetAt(s.LayerGroupValues, v, fl.Int(1));
+}
+
+void LayerRecord(std::string_view f, const Fields& fl) {
+  ElementStore& s = Store;
+  const int v = HexDigit(CharAt(f, 2));
+  TakeAttribute(v, s.LayerDue, s.InitialLayer, s.CurrentLayer);
+  if (fl.Count >= 2) SetAt(s.LayerValues, s.CurrentLayerGroup * 16 + v, fl.Int(1));
+}
+
+// "lc", "lt", "lw": the value after the keyword's two letters.
+void LineAttributeRecord(std::string_view f, bool& due, int& initial, int& current) {
+  TakeAttribute(TextToInt(From(f, 2)), due, initial, current);
 }
 
 void TextTypeRecord(std::string_view f, const Fields& fl) {
@@ -408,10 +410,7 @@ void DispatchRecord(const Fields& fl) {
   if (StartsWith(f, "hp") && n >= 3) return PickedPointRecord(f, fl);
   if (StartsWith(f, "hhp")) return PickGroupRecord(f);
   if (f == "ci" && n == 4) {
-    CircleElement& c = NewElement(s.Circles, kCircle);
-    c.X = fl.Real(1);
-    c.Y = fl.Real(2);
-    c.Radius = fl.Real(3);
+    Placed(NewElement(s.Circles, kCircle), fl).Radius = fl.Real(3);
     return EndElement();
   }
   if (f == "ci" && n >= 8) {
@@ -424,27 +423,19 @@ void DispatchRecord(const Fields& fl) {
     if (kind >= 0) return TextRecord(kind, fl);
   }
   if (f == "pt" && n == 3) {
-    PointElement& p = NewElement(s.Points, kPoint);
-    p.Header.Color = s.CurrentPointColor;
-    p.X = fl.Real(1);
-    p.Y = fl.Real(2);
+    Placed(NewElement(s.Points, kPoint), fl).Header.Color = s.CurrentPointColor;
     return EndElement();
   }
   if (f == "pt" && n >= 6) {
-    CodedPointElement& p = NewElement(s.CodedPoints, kCodedPoint);
+    CodedPointElement& p = Placed(NewElement(s.CodedPoints, kCodedPoint), fl);
     p.Header.Color = s.CurrentPointColor;
-    p.X = fl.Real(1);
-    p.Y = fl.Real(2);
     p.Scale = fl.Real(3);
     p.Angle = fl.Real(4);
     p.Code = fl.Int(5);
     return EndElement();
   }
   if (f == "BL" && n >= 4) {
-    BlockElement& b = NewElement(s.Blocks, kBlock);
-    b.X = fl.Real(1);
-    b.Y = fl.Real(2);
-    b.Name.assign(fl[3]);
+    Placed(NewElement(s.Blocks, kBlock), fl).Name.assign(fl[3]);
     return EndElement();
   }
   if (f == "sl" && n == 5) {

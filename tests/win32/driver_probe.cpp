@@ -71,11 +71,6 @@ LRESULT CALLBACK ReplyProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
   return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
-struct Font {
-  const char* name;  // a control, or a label's text in UTF-8
-  int height;        // character height in pixels (the font's negative lfHeight)
-};
-
 // Input method off where digits and names are typed; the prefix and suffix leave it to the user.
 const struct {
   const char* name;

@@ -2,13 +2,21 @@
 # Builds sorea.exe for Windows (x86-64 and i686) and tests the x86-64 build for real under
 # Wine on a virtual X display: a driver program works the dialog as a user would, and the
 # files sorea.exe leaves for Jw_cad are compared byte for byte with the headless sorea-cli's
-# for the same case. Also checks that the Windows arithmetic writes the same bytes as Linux:
-# sorea-cli.exe under Wine, and a 32-bit (-m32 -msse2 -mfpmath=sse) Linux build standing in
-# for the i686 program, against the Linux sorea-cli.
+# for the same case. The release's sorea.bat runs through cmd as Jw_cad runs it. The unit-test
+# suites, built with mingw-w64, run under Wine from CTest. Also checks that the Windows
+# arithmetic writes the same bytes as Linux: sorea-cli.exe under Wine, and a 32-bit
+# (-m32 -msse2 -mfpmath=sse) Linux build standing in for the i686 program, against the Linux
+# sorea-cli.
+#
+# The i686 sorea.exe runs under 32-bit Wine only where this kernel executes 32-bit programs:
+# there the script installs wine32:i386 (about 800 MB, and it changes some fifty system
+# packages); elsewhere it says that the 32-bit program was not run, and why. Installing wine32
+# where 32-bit programs cannot run would break 64-bit Wine too (its wrapper then prefers the
+# 32-bit loader), so it is never done there.
 #
 # Skips (exit 0, saying why) when the packages cannot be had. Everything it makes is under
-# build/: build/mingw-x64, build/mingw-i686, build/win32 (Linux reference), build/win32-m32,
-# build/win32-wine (Wine prefix, cases, screenshot).
+# build/: build/mingw-x64, build/mingw-i686, build/mingw-x64-tests (unit tests), build/win32
+# (Linux reference), build/win32-m32, build/win32-wine (Wine prefixes, cases, screenshot).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
@@ -16,7 +24,7 @@ ROOT=$PWD
 started=$(date +%s)
 
 WINE_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 g++-multilib wine wine64 xvfb xauth
-  xdotool imagemagick fonts-ipafont-gothic fonts-wine locales)
+  xdotool imagemagick fonts-ipafont-gothic fonts-wine locales googletest)
 if ! need_packages "${BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"; then
   say "SKIPPED the Windows tests: the cross compilers or Wine are not installed and cannot be installed here"
   exit 0
@@ -43,7 +51,12 @@ build() {  # dir, cmake args..., -- targets...
 mkdir -p build
 say "building: mingw-x64, mingw-i686, Linux reference and its 32-bit twin"
 build build/mingw-x64 --toolchain cmake/mingw-x64.cmake -- sorea sorea-driver sorea-cli || fail "mingw-x64 build"
-build build/mingw-i686 --toolchain cmake/mingw-i686.cmake -- sorea sorea-cli || fail "mingw-i686 build"
+build build/mingw-i686 --toolchain cmake/mingw-i686.cmake -- sorea sorea-driver sorea-cli ||
+  fail "mingw-i686 build"
+say "building the unit-test suites for Windows (preset mingw-x64-tests)"
+{ cmake --preset mingw-x64-tests >build/mingw-x64-tests.configure.log 2>&1 &&
+  cmake --build --preset mingw-x64-tests -j2 >build/mingw-x64-tests.build.log 2>&1; } ||
+  { tail -30 build/mingw-x64-tests.build.log; fail "mingw-x64-tests build"; }
 build build/win32 -- sorea-cli || fail "Linux sorea-cli build"
 # The 32-bit twin only where this kernel runs 32-bit programs at all (some have no IA-32
 # emulation); elsewhere its comparison is skipped, and said so.
@@ -65,6 +78,9 @@ DRIVER=build/mingw-x64/src/win32/sorea-driver.exe
 CLI_EXE=build/mingw-x64/src/cli/sorea-cli.exe
 CLI=build/win32/src/cli/sorea-cli
 CLI32=build/win32-m32/src/cli/sorea-cli
+EXE32=build/mingw-i686/src/win32/sorea.exe
+DRIVER32=build/mingw-i686/src/win32/sorea-driver.exe
+CLI_EXE32=build/mingw-i686/src/cli/sorea-cli.exe
 for f in "$EXE" "$DRIVER" "$CLI_EXE" "$CLI"; do
   [ -x "$f" ] || { fail "missing $f"; say "SOME WINDOWS TESTS FAILED"; exit 1; }
 done
@@ -88,6 +104,7 @@ export WINEPREFIX=$W/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LA
 XVFB_PID=
 cleanup() {
   wineserver -k >/dev/null 2>&1
+  [ -d "$W/prefix32" ] && WINEPREFIX=$W/prefix32 wineserver -k >/dev/null 2>&1
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
 }
 trap cleanup EXIT
@@ -98,15 +115,17 @@ XVFB_PID=$!
 export DISPLAY=:$display
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool getdisplaygeometry >/dev/null 2>&1 || { fail "Xvfb did not start"; exit 1; }
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  say "creating the Wine prefix $WINEPREFIX"
-  mkdir -p "$W"
-  wineboot --init >/dev/null 2>&1
-  wineserver -w
-fi
-# Japanese text in "ＭＳ ゴシック" needs a real font behind the name, and without a window
-# manager Wine must draw the frames itself and not wait for one.
-python3 - "$W/setup.reg" <<'EOF'
+# prepare_prefix: creates $WINEPREFIX when it is missing and sets it up for the dialog.
+prepare_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    say "creating the Wine prefix $WINEPREFIX"
+    mkdir -p "$W"
+    wineboot --init >/dev/null 2>&1
+    wineserver -w
+  fi
+  # Japanese text in "ＭＳ ゴシック" needs a real font behind the name, and without a window
+  # manager Wine must draw the frames itself and not wait for one.
+  python3 - "$W/setup.reg" <<'EOF'
 import sys
 reg = '''Windows Registry Editor Version 5.00
 
@@ -122,13 +141,31 @@ reg = '''Windows Registry Editor Version 5.00
 '''
 open(sys.argv[1], 'wb').write(b'\xff\xfe' + reg.replace('\n', '\r\n').encode('utf-16-le'))
 EOF
-wine regedit /S "$(winepath -w "$W/setup.reg")" >/dev/null 2>&1
-cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
-wineserver -w
-# One wineserver for the whole run: a program started while an idle server shuts down may
-# fail to start at all.
-wineserver -p
+  wine regedit /S "$(winepath -w "$W/setup.reg")" >/dev/null 2>&1
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
+  wineserver -w
+  # One wineserver for the whole run: a program started while an idle server shuts down may
+  # fail to start at all. Its services start with the first program and stay; they would keep
+  # that program's output open, so the first program writes nowhere (CTest would otherwise
+  # wait for the end of its tests' output for ever).
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+prepare_prefix
 say "Wine $(wine --version) ready on display :$display after $(($(date +%s) - started)) s"
+
+# ---- unit tests under Wine -----------------------------------------------------------------
+# The same suites as on Linux (less the two that need POSIX, see tests/CMakeLists.txt) and
+# the Windows-only ones, built with mingw-w64 and run by CTest through Wine.
+if [ -f build/mingw-x64-tests/CTestTestfile.cmake ]; then
+  unit_log=$W/unit-tests.log
+  if ctest --preset mingw-x64-tests -j2 >"$unit_log" 2>&1; then
+    say "unit tests under Wine: $(grep -E 'tests passed' "$unit_log")"
+  else
+    tail -40 "$unit_log"
+    fail "unit tests under Wine (see $unit_log)"
+  fi
+fi
 
 # ---- GUI cases -----------------------------------------------------------------------------
 CASES=$W/cases
@@ -258,6 +295,37 @@ LANG=C.UTF-8 gui ansi-not-932 $CR app --set Edit2=接頭 --set CheckBox3=1 --pre
 gui enter-from-edit $CR app --press ok -- run "$(exe_in enter-from-edit app)" --tabs 3 --press enter
 gui enter-on-open-list $CR app --press ok -- \
   run "$(exe_in enter-on-open-list app)" --drop ComboBox1 --press enter
+gui esc-on-open-list $CR app --press ok -- \
+  run "$(exe_in esc-on-open-list app)" --tabs 1 --drop ComboBox2 --drop-key esc --press ok
+# rusk.dat at the edges of what it may hold: the dialog shows what the file says (a list index
+# below 0 as the first item, one past the list as no choice, a radio choice past the last as
+# the last, a check value of 2 as ticked, texts longer than a field takes whole, a Japanese
+# prefix) and OK saves what it shows, as sorea-cli does.
+settings_input() {  # NAME LINE=VALUE...: the complete run's files, lines of rusk.dat replaced
+  local dir=$CASES/$1-input; shift
+  mkdir -p "$dir"
+  cp $CR/JWC_TEMP.TXT "$dir/"
+  python3 - "$CR/rusk.dat" "$dir/rusk.dat" "$@" <<'EOF'
+import sys
+lines = open(sys.argv[1], "rb").read().split(b"\r\n")[:-1]
+for change in sys.argv[3:]:
+    number, value = change.split("=", 1)
+    lines[int(number) - 1] = value.encode("cp932")
+lines.append(b"a 32nd line, dropped by the next save")
+open(sys.argv[2], "wb").write(b"".join(line + b"\r\n" for line in lines))
+EOF
+}
+long_suffix=ああああああああああああああああああ  # 36 bytes, past the 32 a user can type
+settings_input settings-edges 1=120 2=80 3=-4 4=11 8=1.000000000000001 9=接頭Ａ 10=$long_suffix \
+  14=3.0000000 17=5 18=-2 19=2 20=x
+gui settings-edges "$CASES/settings-edges-input" app --press ok -- \
+  run "$(exe_in settings-edges app)" --expect-position 120,80 --expect ComboBox1=0 \
+  --expect ComboBox2=11 --expect Edit1=1.000000000000001 --expect Edit2=接頭Ａ \
+  --expect Edit3=$long_suffix --expect Edit7=3.0000000 --expect RadioGroup1=1 \
+  --expect RadioGroup2=0 --expect CheckBox1=1 --expect CheckBox2=0 --press ok
+settings_input settings-past-list 6=9
+gui settings-past-list "$CASES/settings-past-list-input" app --press ok -- \
+  run "$(exe_in settings-past-list app)" --expect ComboBox4=-1 --press ok --expect-focus ComboBox4
 # A saved position off the screen is where the dialog shows, unchanged; OK saves it again.
 mkdir -p "$CASES/offscreen-input"
 "$CLI" --folder "$CASES/offscreen-input" --set ComboBox3=1 --set Left=1500 --set Top=-40 --press ok \
@@ -287,6 +355,54 @@ if [ -n "$parcel" ]; then
   gui real-parcel "$CASES/real-parcel-input" app --set ComboBox3=0 --press ok -- \
     run "$(exe_in real-parcel app)" --set ComboBox3=0 --press ok
 fi
+
+# ---- run the way Jw_cad runs it ------------------------------------------------------------
+# A fresh folder with the release's sorea.exe and sorea.bat. jw_host.py reads the batch file's
+# directives and writes JWC_TEMP.TXT beside it as Jw_cad would; the batch file runs through
+# cmd /c in its folder while the driver works the dialog, and the file is read back the moment
+# cmd has ended: it must then be sorea-cli's result, so cmd waited for sorea.exe.
+# host_run NAME EXE DRIVER CLI_ARGS... -- DRIVER_ARGS...
+host_run() {
+  local name=$1 exe=$2 driver=$3; shift 3
+  local cli_args=() driver_args=()
+  while [ "$1" != "--" ]; do cli_args+=("$1"); shift; done
+  shift
+  driver_args=("$@")
+  cases=$((cases + 1))
+  local dir=$CASES/$name ok=1
+  mkdir -p "$dir/jw" "$dir/reference"
+  cp "$exe" "$dir/jw/sorea.exe"
+  cp packaging/sorea.bat "$dir/jw/"
+  if ! python3 scripts/jw_host.py "$dir/jw/sorea.bat" tests/data/real/parcel-14.txt >"$dir/host.out"; then
+    cat "$dir/host.out"; fail "$name: sorea.bat is not run as Jw_cad runs it"; return
+  fi
+  cp "$dir/jw/JWC_TEMP.TXT" "$dir/reference/"
+  "$CLI" --folder "$dir/reference" "${cli_args[@]}" >"$dir/cli.out" 2>&1
+  (cd "$dir/jw" && exec timeout 120 wine cmd /c sorea.bat) >"$dir/cmd.out" 2>&1 &
+  local cmd=$!
+  (cd "$dir" && exec timeout 90 wine "$ROOT/$driver" attach "$(winpath "$dir/jw/sorea.exe")" \
+    "${driver_args[@]}") >"$dir/driver.out" 2>&1 &
+  local driver=$!
+  wait $cmd
+  cp "$dir/jw/JWC_TEMP.TXT" "$dir/read-back.txt" 2>/dev/null
+  wait $driver || { ok=0; grep -E '^FAIL' "$dir/driver.out" | head -20; }
+  same "$dir/read-back.txt" "$dir/reference/JWC_TEMP.TXT" ||
+    { ok=0; say "$name: JWC_TEMP.TXT read back after cmd ended differs from sorea-cli's"; }
+  same "$dir/jw/rusk.dat" "$dir/reference/rusk.dat" || { ok=0; say "$name: rusk.dat differs"; }
+  case " ${cli_args[*]} " in
+    *" cancel "*) [ "$(cat "$dir/read-back.txt")" = $'hq\r' ] || { ok=0; say "$name: not \"hq\""; } ;;
+  esac
+  # @echo off: the console does not show the REM directives.
+  ! grep -q '#jww\|#cd\|#[1-4]' "$dir/cmd.out" || { ok=0; say "$name: cmd echoed the directives"; }
+  if [ $ok -eq 1 ]; then
+    passed=$((passed + 1))
+    say "pass  $name (sorea.bat through cmd; $(grep -c '^ok' "$dir/driver.out") driver checks, file read back equals sorea-cli's)"
+  else
+    fail "$name (see $dir)"
+  fi
+}
+host_run host-ok "$EXE" "$DRIVER" --set ComboBox3=1 --press ok -- --set ComboBox3=1 --press ok
+host_run host-cancel "$EXE" "$DRIVER" --press cancel -- --press cancel
 say "GUI cases: $passed of $cases passed"
 
 # ---- same bytes on every build -------------------------------------------------------------
@@ -343,6 +459,67 @@ done
 builds="Linux x86-64, Windows x86-64 under Wine"
 [ $CAN_RUN_32 -eq 1 ] && builds="$builds and Linux -m32 -msse2 -mfpmath=sse"
 say "x87 byte identity: $same_runs of $runs cases ($drawn with a dimension) equal on $builds"
+
+# ---- the 32-bit program --------------------------------------------------------------------
+# x86/sorea.exe, for 32-bit Windows, under 32-bit Wine in a 32-bit prefix of its own.
+install_wine32() {
+  dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' && return 0
+  [ "$(id -u)" -eq 0 ] || return 1
+  local t0 disk0 gst log=$W/wine32-install.log
+  t0=$(date +%s)
+  disk0=$(df -BM --output=used / | tail -1 | tr -dc 0-9)
+  { dpkg --add-architecture i386 && apt-get update; } >"$log" 2>&1 || return 1
+  # Debian's wine32 comes from bookworm here, and pulls libgstreamer-plugins-base1.0-0:i386,
+  # whose amd64 twin must be at the very same version (even if that is a step down).
+  gst=$(apt-cache -o APT::Default-Release=bookworm policy libgstreamer-plugins-base1.0-0:i386 |
+    awk '/Candidate:/ {print $2}')
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -t bookworm --allow-downgrades \
+    --no-install-recommends wine32:i386 "libgstreamer-plugins-base1.0-0:i386=$gst" \
+    "libgstreamer-plugins-base1.0-0:amd64=$gst" >>"$log" 2>&1 || return 1
+  say "installed 32-bit Wine in $(($(date +%s) - t0)) s, $(($(df -BM --output=used / | tail -1 |
+    tr -dc 0-9) - disk0)) MB of disk: $(grep -Eo '[0-9]+ upgraded, [0-9]+ newly installed, [0-9]+ downgraded' "$log" | tail -1)"
+}
+run_32bit() {
+  local prefix64=$WINEPREFIX before=$passed count=$cases
+  export WINEPREFIX=$W/prefix32 WINEARCH=win32
+  prepare_prefix
+  EXE=$EXE32 DRIVER=$DRIVER32 gui x86-complete-run-ok $CR app --press ok -- \
+    run "$(exe_in x86-complete-run-ok app)" --press ok
+  EXE=$EXE32 DRIVER=$DRIVER32 gui x86-cancel $CR app --press cancel -- \
+    run "$(exe_in x86-cancel app)" --press cancel
+  EXE=$EXE32 DRIVER=$DRIVER32 gui x86-zero-length none app --set ComboBox3=1 --press ok -- \
+    run "$(exe_in x86-zero-length app)" --set ComboBox3=1 --press ok --expect-message 1
+  host_run x86-host-ok "$EXE32" "$DRIVER32" --set ComboBox3=1 --press ok -- --set ComboBox3=1 --press ok
+  host_run x86-host-cancel "$EXE32" "$DRIVER32" --press cancel -- --press cancel
+  say "32-bit GUI cases: $((passed - before)) of $((cases - count)) passed"
+  local same32=0 name
+  for input in "${inputs[@]}"; do
+    name=$(basename "$input")
+    prepare "$X87/wine32/$name" "$input"
+    wine "$ROOT/$CLI_EXE32" --folder "$(winpath "$X87/wine32/$name")" --press ok >/dev/null 2>&1
+    if same "$X87/linux/$name/JWC_TEMP.TXT" "$X87/wine32/$name/JWC_TEMP.TXT" &&
+      same "$X87/linux/$name/rusk.dat" "$X87/wine32/$name/rusk.dat"; then
+      same32=$((same32 + 1))
+    else
+      fail "x87: $name: the i686 sorea-cli.exe under 32-bit Wine differs from Linux"
+    fi
+  done
+  say "x87 byte identity, i686 under 32-bit Wine: $same32 of ${#inputs[@]} cases equal Linux"
+  wineserver -k
+  export WINEPREFIX=$prefix64
+  unset WINEARCH
+}
+if [ $CAN_RUN_32 -eq 0 ]; then
+  say "SKIPPED the 32-bit program x86/sorea.exe: this kernel cannot execute 32-bit programs (no IA-32 emulation), so 32-bit Wine cannot run here and is not installed (it would break 64-bit Wine too); the i686 build is only compiled and its imports and architecture checked"
+else
+  # The 64-bit runs are over: end their server before the install replaces Wine under it.
+  wineserver -k
+  if install_wine32; then
+    run_32bit
+  else
+    fail "32-bit Wine could not be installed (see $W/wine32-install.log)"
+  fi
+fi
 
 say "Windows tests took $(($(date +%s) - started)) s"
 if [ $failed -ne 0 ]; then

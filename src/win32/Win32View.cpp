@@ -312,9 +312,12 @@ void Win32View::CreateControls() {
   }
 
   // Out of the tab order: the notice, the labels, the radio frames and the status strip. The
-  // first control after the last radio group starts a new group (arrow keys stay inside).
+  // first control after the last radio group starts a new group (arrow keys stay inside). The
+  // notice keeps its lines as written: a multi-line edit wraps words unless it may scroll
+  // sideways, so it gets ES_AUTOHSCROLL (without a horizontal scroll bar).
   HWND memo =
-      AddChild(L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_GROUP,
+      AddChild(L"EDIT", L"",
+               ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_GROUP,
                WS_EX_CLIENTEDGE, 312, 0, 193, 225, DialogId(ControlId::Memo1), font_);
   if (memo) {
     SetWindowLongPtrW(memo, GWLP_USERDATA, GetWindowLongPtrW(memo, GWLP_WNDPROC));

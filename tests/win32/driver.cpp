@@ -4,9 +4,12 @@
 // program to end. The files sorea.exe leaves are compared by the calling script.
 //
 //   sorea-driver layout EXE [--shot FLAGFILE]   window, controls, initial values, tab order
-//   sorea-driver run EXE [--set NAME=VALUE]... [--tabs N] [--drop COMBOBOX]
+//   sorea-driver run EXE [--expect NAME=VALUE]... [--set NAME=VALUE]... [--tabs N]
+//                [--drop COMBOBOX [--drop-key enter|esc]]
 //                [--press ok|cancel|enter|esc|close|alt-y|alt-n]
 //                [--expect-focus NAME] [--expect-message 1] [--expect-position X,Y]
+//   sorea-driver attach EXE [run options]       the same, on a sorea.exe started by another
+//                                               program (the batch file through cmd)
 //   sorea-driver typing EXE                     byte limits while typing and pasting
 //   sorea-driver minimise EXE                   minimise and restore
 //   sorea-driver tab EXE                        Tab through the dialog, Enter on Cancel
@@ -168,15 +171,48 @@ bool Start(const std::wstring& exe, Program& p) {
 }
 
 bool WaitExit(Program& p, DWORD timeoutMs = 15000) {
-  DWORD r = WaitForSingleObject(p.info.hProcess, timeoutMs);
+  const bool ended =
+      WaitFor([&] { return WaitForSingleObject(p.info.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs);
   DWORD code = 1;
   GetExitCodeProcess(p.info.hProcess, &code);
-  Check(r == WAIT_OBJECT_0, "sorea.exe ends");
-  if (r == WAIT_OBJECT_0) Check(code == 0, "exit code 0", std::to_string(code));
-  if (r != WAIT_OBJECT_0) TerminateProcess(p.info.hProcess, 3);
+  Check(ended, "sorea.exe ends");
+  if (ended) Check(code == 0, "exit code 0", std::to_string(code));
+  if (!ended) TerminateProcess(p.info.hProcess, 3);
   CloseHandle(p.info.hProcess);
-  CloseHandle(p.info.hThread);
-  return r == WAIT_OBJECT_0;
+  if (p.info.hThread) CloseHandle(p.info.hThread);
+  return ended;
+}
+
+struct AttachQuery {
+  const std::wstring* exe;
+  Program* p;
+};
+
+BOOL CALLBACK AttachEnum(HWND hwnd, LPARAM lparam) {
+  auto* q = reinterpret_cast<AttachQuery*>(lparam);
+  if (!IsWindowVisible(hwnd) || Text(hwnd) != L"ソレア") return TRUE;
+  DWORD pid = 0;
+  const DWORD tid = GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid);
+  wchar_t image[MAX_PATH * 4] = {};
+  DWORD size = MAX_PATH * 4;
+  if (process && QueryFullProcessImageNameW(process, 0, image, &size) &&
+      _wcsicmp(image, q->exe->c_str()) == 0) {
+    q->p->dialog = hwnd;
+    q->p->info = {process, nullptr, pid, tid};
+    return FALSE;
+  }
+  if (process) CloseHandle(process);
+  return TRUE;
+}
+
+// A sorea.exe someone else started (the batch file, through cmd): its dialog, found by caption
+// and by the program file of its process.
+bool Attach(const std::wstring& exe, Program& p) {
+  AttachQuery query{&exe, &p};
+  WaitFor([&] { return !EnumWindows(AttachEnum, reinterpret_cast<LPARAM>(&query)); }, 30000);
+  Check(p.dialog != nullptr, "the batch file's sorea.exe shows its dialog");
+  return p.dialog != nullptr;
 }
 
 bool Running(const Program& p) {
@@ -208,6 +244,25 @@ void SetValue(const Program& p, const std::string& name, const std::string& valu
     return;
   }
   std::printf("set  %s = %s\n", name.c_str(), value.c_str());
+}
+
+// What the window shows of a control, in the form SetValue takes.
+std::string ShownValue(const Program& p, const std::string& name) {
+  HWND hwnd = Control(p, name);
+  const sorea::ControlInfo* control = sorea::FindControl(name);
+  switch (control ? control->Kind : sorea::ControlKind::Label) {
+    case sorea::ControlKind::List:
+      return std::to_string(SendMessageW(hwnd, CB_GETCURSEL, 0, 0));
+    case sorea::ControlKind::Check:
+      return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? "1" : "0";
+    case sorea::ControlKind::Radio:
+      for (int i = 0; HWND item = Control(p, name + "." + std::to_string(i)); ++i) {
+        if (SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED) return std::to_string(i);
+      }
+      return "-1";
+    default:
+      return ToUtf8(Text(hwnd));
+  }
 }
 
 // ---- typing ----------------------------------------------------------------------------------
@@ -354,10 +409,12 @@ struct BoxQuery {
 };
 
 void RunCase(Program& p, const std::wstring& folder, const std::vector<std::string>& args) {
+  HWND statusStrip = Control(p, "LabelA1");
   std::string press = "ok";
   std::string expectFocus;
   std::string expectPosition;
   std::string drop;
+  WPARAM dropKey = VK_RETURN;
   int tabs = 0;
   bool expectMessage = false;
   for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
@@ -377,6 +434,14 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
       tabs = std::atoi(args[i + 1].c_str());
     } else if (args[i] == "--drop") {
       drop = args[i + 1];
+    } else if (args[i] == "--drop-key") {
+      dropKey = args[i + 1] == "esc" ? VK_ESCAPE : VK_RETURN;
+    } else if (args[i] == "--expect") {
+      // What the dialog shows as it opens, e.g. loaded from rusk.dat.
+      const std::size_t eq = args[i + 1].find('=');
+      const std::string name = args[i + 1].substr(0, eq);
+      const std::string want = eq == std::string::npos ? "" : args[i + 1].substr(eq + 1);
+      Check(ShownValue(p, name) == want, name + " shows " + want, ShownValue(p, name));
     }
   }
   if (!expectPosition.empty()) {
@@ -394,15 +459,18 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
   }
   if (tabs > 0) std::printf("focus on %s\n", NameOf(p, Focus(p)).c_str());
   if (!drop.empty()) {
-    // An open drop-down takes Enter to close itself; the dialog does not see it.
+    // An open drop-down takes Enter or Esc to close itself; the dialog does not see it.
+    const std::string key = dropKey == VK_ESCAPE ? "Esc" : "Enter";
     HWND list = Control(p, drop);
+    Check(Focus(p) == list, drop + " has the focus, as when the user opens it",
+          NameOf(p, Focus(p)));
     SendMessageW(list, CB_SHOWDROPDOWN, TRUE, 0);
     Check(SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) != 0, drop + " drop-down open");
-    PostKey(Focus(p), VK_RETURN);
+    PostKey(Focus(p), dropKey);
     Check(WaitFor([&] { return SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0) == 0; }, 5000),
-          "Enter closes the drop-down");
+          key + " closes the drop-down");
     Check(Running(p) && IsWindow(p.dialog) && IsWindowVisible(p.dialog),
-          "Enter on the open drop-down does not press OK");
+          key + " on the open drop-down leaves the dialog open");
   }
   const std::string exchangeBefore = FileBytes(folder + L"JWC_TEMP.TXT");
   const bool settingsBefore = Exists(folder + L"rusk.dat");
@@ -432,6 +500,13 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
         Check(!b || !IsWindowVisible(b), "message box has no button " + std::to_string(other));
       }
       Check(!IsWindowEnabled(p.dialog), "message box is modal");
+      int questions = 0, others = 0;
+      for (const auto& [hwnd, facts] : Probe(p)) {
+        if (GetParent(hwnd) != box || facts.icon.empty()) continue;
+        ++(facts.icon == L"question" ? questions : others);
+      }
+      Check(questions == 1 && others == 0, "message box shows the question icon",
+            std::to_string(questions) + " question, " + std::to_string(others) + " other");
       PostMessageW(box, WM_COMMAND, IDOK, 0);
       Check(WaitFor([&] { return !IsWindow(box); }, 5000), "message box dismissed");
     }
@@ -443,14 +518,26 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
     // The user gives up: Cancel hands back "hq".
     PostMessageW(Control(p, "Button2"), BM_CLICK, 0, 0);
   }
+  const bool finishes = expectFocus.empty() && !expectMessage &&
+                        (press == "ok" || press == "enter" || press == "alt-y");
   WaitExit(p);
+  // OK shows its progress in the status strip while it works; nothing else writes there.
+  std::vector<std::wstring> status = TextsSetOn(statusStrip);
+  std::string shown;
+  for (const std::wstring& text : status) shown += (shown.empty() ? "" : ", ") + ToUtf8(text);
+  const std::vector<std::wstring> want =
+      finishes ? std::vector<std::wstring>{L"処理中です", L"ファイル生成中です"}
+               : std::vector<std::wstring>{};
+  Check(status == want,
+        finishes ? "status strip: 処理中です, then ファイル生成中です" : "status strip unchanged",
+        shown);
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fputs("usage: sorea-driver layout|run|typing|tab EXE [options]\n", stderr);
+    std::fputs("usage: sorea-driver layout|run|attach|typing|minimise|tab EXE [options]\n", stderr);
     return 2;
   }
   const std::wstring mode = argv[1];
@@ -463,9 +550,14 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 3; i < argc; ++i) args.push_back(ToUtf8(argv[i]));
 
   Program p;
-  if (!Start(exe, p)) return 1;
+  if (mode == L"attach" ? !Attach(exe, p) : !Start(exe, p)) return 1;
+  if (!InstallProbe(p)) {
+    TerminateProcess(p.info.hProcess, 3);
+    return 1;
+  }
   if (mode == L"layout") {
     CheckLayout(p);
+    CheckFontsAndInputMethod(p);
     if (args.size() >= 2 && args[0] == "--shot") {
       // Tell the script where the dialog is, then wait until it has taken its screenshot.
       std::wstring flag = FromUtf8(args[1]);
@@ -496,7 +588,7 @@ int wmain(int argc, wchar_t** argv) {
   } else if (mode == L"tab") {
     RunTab(p);
     WaitExit(p);
-  } else if (mode == L"run") {
+  } else if (mode == L"run" || mode == L"attach") {
     RunCase(p, folder, args);
   } else {
     Check(false, "mode", ToUtf8(mode));

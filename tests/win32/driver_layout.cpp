@@ -255,8 +255,16 @@ void CheckLayout(Program& p) {
   Check((memoStyle & ES_READONLY) && (memoStyle & ES_MULTILINE) && (memoStyle & WS_VSCROLL) &&
             !(memoStyle & WS_HSCROLL) && !(memoStyle & WS_TABSTOP),
         "notice read-only, vertical scroll bar only, not a tab stop");
+  Check((memoStyle & ES_AUTOHSCROLL) != 0, "notice does not wrap words (ES_AUTOHSCROLL)");
   SendMessageW(memo, WM_CHAR, L'x', 1);
   Check(Text(memo) == notice, "typing into the notice changes nothing");
+  // A line wider than the box stays one line; then the notice goes back as it was.
+  std::wstring wide;
+  for (int i = 0; i < 30; ++i) wide += L"寸法 ";
+  SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  const LRESULT lines = SendMessageW(memo, EM_GETLINECOUNT, 0, 0);
+  Check(lines == 1, "a line wider than the notice stays one line", std::to_string(lines));
+  SendMessageW(memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(notice.c_str()));
 
   Check(NameOf(p, Focus(p)) == "ComboBox1", "first focus on ComboBox1", NameOf(p, Focus(p)));
   HWND at = Control(p, kTabOrder[0]);
@@ -268,12 +276,36 @@ void CheckLayout(Program& p) {
   }
 }
 
+// Shift+Tab as the keyboard gives it: the dialog asks the key state for Shift, which a posted
+// message does not carry, so the keys go in as input to the active window.
+void PressShiftTab() {
+  const WORD keys[] = {VK_SHIFT, VK_TAB, VK_TAB, VK_SHIFT};
+  INPUT input[std::size(keys)] = {};
+  for (std::size_t i = 0; i < std::size(keys); ++i) {
+    input[i].type = INPUT_KEYBOARD;
+    input[i].ki.wVk = keys[i];
+    input[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+  }
+  SendInput(static_cast<UINT>(std::size(input)), input, sizeof(INPUT));
+}
+
 void RunTab(Program& p) {
-  for (std::size_t i = 1; i < std::size(kTabOrder); ++i) {
+  const std::size_t n = std::size(kTabOrder);
+  for (std::size_t i = 1; i < n; ++i) {
     PostKey(Focus(p), VK_TAB);
     const char* want = kTabOrder[i];
     bool ok = WaitFor([&] { return NameOf(p, Focus(p)) == want; }, 5000);
     Check(ok, std::string("Tab moves to ") + want, NameOf(p, Focus(p)));
+  }
+  // Back through the whole order, and from the first control round to Cancel.
+  std::vector<std::size_t> back;
+  for (std::size_t i = n - 1; i-- > 0;) back.push_back(i);
+  back.push_back(n - 1);
+  for (std::size_t i : back) {
+    PressShiftTab();
+    const char* want = kTabOrder[i];
+    bool ok = WaitFor([&] { return NameOf(p, Focus(p)) == want; }, 5000);
+    Check(ok, std::string("Shift+Tab moves to ") + want, NameOf(p, Focus(p)));
   }
   Check((GetWindowLongPtrW(Control(p, "Button2"), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON,
         "focused Cancel shows the default frame");

@@ -310,7 +310,8 @@ import sys
 lines = open(sys.argv[1], "rb").read().split(b"\r\n")[:-1]
 for change in sys.argv[3:]:
     number, value = change.split("=", 1)
-    lines[int(number) - 1] = value.encode("cp932")
+    raw = value.startswith("hex:")
+    lines[int(number) - 1] = bytes.fromhex(value[4:]) if raw else value.encode("cp932")
 lines.append(b"a 32nd line, dropped by the next save")
 open(sys.argv[2], "wb").write(b"".join(line + b"\r\n" for line in lines))
 EOF
@@ -323,6 +324,12 @@ gui settings-edges "$CASES/settings-edges-input" app --press ok -- \
   --expect ComboBox2=11 --expect Edit1=1.000000000000001 --expect Edit2=接頭Ａ \
   --expect Edit3=$long_suffix --expect Edit7=3.0000000 --expect RadioGroup1=1 \
   --expect RadioGroup2=0 --expect CheckBox1=1 --expect CheckBox2=0 --press ok
+# Fields nobody edits are saved as the bytes they were loaded with, even bytes that are not
+# Shift-JIS (a lone lead byte, 0x80, 0xA0, 0xFD to 0xFF) or a character with no single way back
+# from UTF-16 (the NEC row's U+2252); the comparison with sorea-cli's rusk.dat checks each byte.
+settings_input settings-odd-bytes 9=hex:4182 10=hex:80a0 11=hex:fdfeff8790 16=hex:3287
+gui settings-odd-bytes "$CASES/settings-odd-bytes-input" app --press ok -- \
+  run "$(exe_in settings-odd-bytes app)" --press ok
 settings_input settings-past-list 6=9
 gui settings-past-list "$CASES/settings-past-list-input" app --press ok -- \
   run "$(exe_in settings-past-list app)" --expect ComboBox4=-1 --press ok --expect-focus ComboBox4

@@ -12,11 +12,18 @@ namespace sorea::win32 {
 
 namespace {
 
-// What a subclassed field keeps: the control's own procedure and the model that limits it.
+// What a subclassed field keeps: the control's own procedure, the model that limits it, and
+// the text last put into it with the bytes it came from.
 struct Limited {
   WNDPROC original = nullptr;
   const TEdit* model = nullptr;
+  std::wstring shown;
+  std::string shownBytes;
 };
+
+Limited* LimitedOf(HWND edit) {
+  return reinterpret_cast<Limited*>(GetWindowLongPtrW(edit, GWLP_USERDATA));
+}
 
 std::wstring WindowText(HWND window) {
   const int length = GetWindowTextLengthW(window);
@@ -79,7 +86,7 @@ bool ResultString(HWND edit, std::wstring& text) {
 }
 
 LRESULT CALLBACK LimitedProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* limited = reinterpret_cast<Limited*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  Limited* limited = LimitedOf(hwnd);
   if (limited == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
   const WNDPROC original = limited->original;
   switch (message) {
@@ -118,18 +125,30 @@ LRESULT CALLBACK LimitedProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
 }  // namespace
 
 std::string FieldText(HWND edit) {
-  return win::ToCp932(WindowText(edit));
+  const std::wstring text = WindowText(edit);
+  // A field the user left as it was shown gives back the very bytes it was given: bytes that are
+  // not Shift-JIS, or that have no single way back from UTF-16, would otherwise come back
+  // changed, and OK would rewrite a setting nobody touched.
+  if (const Limited* limited = LimitedOf(edit); limited != nullptr && text == limited->shown) {
+    return limited->shownBytes;
+  }
+  return win::ToCp932(text);
 }
 
 void SetFieldText(HWND edit, std::string_view text) {
-  SetWindowTextW(edit, win::FromCp932(text).c_str());
+  std::wstring wide = win::FromCp932(text);
+  SetWindowTextW(edit, wide.c_str());
+  if (Limited* limited = LimitedOf(edit)) {
+    limited->shown = WindowText(edit);
+    limited->shownBytes = std::string(text);
+  }
 }
 
 void LimitTyping(HWND edit, const TEdit& model) {
   if (!edit) return;
   // The byte limit is ours (Shift-JIS bytes), not the control's count of characters.
   SendMessageW(edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-  auto* limited = new (std::nothrow) Limited{nullptr, &model};
+  auto* limited = new (std::nothrow) Limited{nullptr, &model, {}, {}};
   if (!limited) return;
   limited->original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
   SetWindowLongPtrW(edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(limited));

@@ -3,8 +3,10 @@
 // holds, the store must come out as the splitter and the record tests make it from the same
 // lines one by one.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <cstdint>
 #include <cstdio>
@@ -107,6 +109,7 @@ TEST(QuickLines, ReadAsTheSplitterReadsThem) {
   std::remove(path.c_str());
 }
 
+#ifndef _WIN32  // memory limits of a process are set with POSIX calls
 // Reads a drawing of 400,000 lines with room for about half of it, and exits with 0 when the
 // read went to the end and every entry of the element order names an element that is there.
 [[noreturn, maybe_unused]] void ReadWithLittleMemory() {
@@ -148,6 +151,7 @@ TEST(QuickLines, OutOfMemorySkipsLinesAndKeepsTheStoreWhole) {
       << "1: the read gave up, 2: the order names a missing element, 3: memory never ran out";
 #endif
 }
+#endif
 
 }  // namespace
 }  // namespace sorea

@@ -3,9 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "exchange/JwwGaibu.h"
 #include "util/Files.h"
@@ -66,13 +64,6 @@ std::string Reals(std::initializer_list<double> values) {
     text += FormatGeneral(v);
   }
   return text;
-}
-
-// Only a plain file is ever deleted: a path naming a device or anything else stays.
-bool IsRegularFile(const std::string& path) {
-  std::error_code error;
-  const std::u8string utf8(path.begin(), path.end());
-  return std::filesystem::is_regular_file(std::filesystem::path(utf8), error);
 }
 
 }  // namespace
@@ -231,7 +222,7 @@ bool WriteExchangeFile(const std::string& path) {
     return false;
   }
   // We created or truncated the file ourselves: a half-written exchange file must not reach
-  // Jw_cad.
+  // Jw_cad. Only a plain file is ever deleted: a path naming a device or anything else stays.
   if (IsRegularFile(path)) RemoveFile(path);
   return false;
 }

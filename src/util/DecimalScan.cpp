@@ -1,15 +1,13 @@
 // The numbers that ScanDecimal does not convert inline: exponents, and more digits than a
 // double holds exactly. Up to 19 digits with a power of ten up to 10^27 are still converted in
-// one operation, in extended precision; the rest goes to std::from_chars.
+// one operation, in extended precision; the rest is converted exactly (ExactDecimal).
 
 #include "util/DecimalScan.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <system_error>
 
+#include "util/ExactDecimal.h"
 #include "util/X87.h"
 
 namespace sorea::decimal_scan {
@@ -49,6 +47,7 @@ bool ConvertExtended(std::uint64_t w, std::ptrdiff_t scale, double& value) {
 const char* FinishDecimal(const char* digitsStart, const char* p, const char* last, std::uint64_t w,
                           std::ptrdiff_t digitCount, std::ptrdiff_t fracDigits, bool negative,
                           double& value) {
+  const char* const mantissaEnd = p;
   std::ptrdiff_t exponent = 0;  // the written exponent, held only while it is small
   bool bigExponent = false;
   if (p < last && (*p == 'e' || *p == 'E')) {
@@ -89,13 +88,12 @@ const char* FinishDecimal(const char* digitsStart, const char* p, const char* la
   }
 
   double magnitude = 0;
-  auto res = std::from_chars(digitsStart, p, magnitude, std::chars_format::general);
-  // Out of range either way (beyond the largest double, or below the smallest subnormal)
+  // Out of range either way (beyond the largest double, or below half the smallest subnormal)
   // is not a number we can hold.
-  if (res.ec != std::errc() || res.ptr != p || !std::isfinite(magnitude)) {
-    value = 0;
-  } else {
+  if (NearestDouble(digitsStart, mantissaEnd, exponent, magnitude)) {
     value = negative ? -magnitude : magnitude;
+  } else {
+    value = 0;
   }
   return p;
 }

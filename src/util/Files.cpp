@@ -5,6 +5,8 @@
 // <windows.h> renames ReplaceFile to ReplaceFileW; ours is sorea::ReplaceFile.
 #undef ReplaceFile
 
+#include <sys/stat.h>
+
 #include "util/WinText.h"
 #else
 #include <limits.h>
@@ -86,5 +88,17 @@ std::string WithSeparator(std::string folder) {
   }
   return folder;
 }
+
+#ifdef _WIN32
+bool IsRegularFile(const std::string& path) {
+  struct _stat64 info {};
+  return _wstat64(Widen(path).c_str(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG;
+}
+#else
+bool IsRegularFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+#endif
 
 }  // namespace sorea

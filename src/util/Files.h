@@ -21,5 +21,7 @@ std::string ExecutableFolder();
 // The folder with the platform's path separator at its end ("\\" on Windows, "/" elsewhere),
 // unless it already ends in one; "" stays "".
 std::string WithSeparator(std::string folder);
+// True when path names a plain file (following links): not a folder, a device or a pipe.
+bool IsRegularFile(const std::string& path);
 
 }  // namespace sorea

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "util/DecimalScan.h"
+#include "util/ExactDecimal.h"
 #include "util/MyFunc.h"
 #include "util/X87.h"
 
@@ -42,7 +43,7 @@ struct Decimal {
   int exp10 = 0;
 };
 
-// Splits the text of std::to_chars in scientific format ("d.ddddde-xx") into a Decimal.
+// Splits a number in scientific format ("d.ddddde-xx") into a Decimal.
 Decimal ParseScientific(const char* first, const char* last) {
   Decimal d;
   const char* p = first;
@@ -98,12 +99,10 @@ Decimal SignificantDigits15(double magnitude) {
   // seventeenth show as exactly "50": the exact value may then lie a hair below the half, and
   // the exact expansion (at most 767 significant digits) decides.
   char buf[1000];
-  auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 16);
-  Decimal d = ParseScientific(buf, res.ptr);
+  Decimal d = ParseScientific(buf, WriteScientific(buf, magnitude, 16));
   bool ambiguous = d.digits[15] == '5' && d.digits[16] == '0';
   if (ambiguous) {
-    res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 800);
-    d = ParseScientific(buf, res.ptr);
+    d = ParseScientific(buf, WriteScientific(buf, magnitude, 800));
   }
   RoundDigitsHalfUp(d, 15);
   StripTrailingZeros(d);
@@ -125,8 +124,7 @@ std::string FixedMagnitude(int n, double magnitude, bool& zero) {
   long point = 1;  // count of digits of s before the decimal point
   if (magnitude != 0) {
     char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 17);
-    Decimal d = ParseScientific(buf, res.ptr);
+    Decimal d = ParseScientific(buf, WriteScientific(buf, magnitude, 17));
     s = d.digits;
     point = static_cast<long>(d.exp10) + 1;
     if (point > 18) return std::string();

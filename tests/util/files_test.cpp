@@ -1,12 +1,12 @@
 // The file helpers under a folder with a Japanese name, as a Jw_cad folder can have.
 
+#include "util/Files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
-
-#include "util/Files.h"
 
 namespace sorea {
 namespace {
@@ -53,22 +53,26 @@ TEST_F(FilesTest, WritesAndReadsBytesUnchanged) {
   EXPECT_EQ(Read(path), bytes);
 }
 
-TEST_F(FilesTest, ExistsOnlyForFiles) {
+TEST_F(FilesTest, ExistsOnlyForFilesRegularOnlyForPlainOnes) {
   struct Case {
     std::string path;
-    bool exists;
+    bool exists, regular;
   };
   ASSERT_TRUE(Write(Path("rusk.dat"), "1\r\n"));
   std::filesystem::create_directories(root_ / "sub");
   const Case cases[] = {
-      {Path("rusk.dat"), true},
-      {Path("missing.dat"), false},
-      {Path("sub"), false},
-      {root_.string(), false},
-      {"", false},
-      {Path("missing/rusk.dat"), false},
+      {.path = Path("rusk.dat"), .exists = true, .regular = true},
+      {.path = Path("missing.dat"), .exists = false, .regular = false},
+      {.path = Path("sub"), .exists = false, .regular = false},
+      {.path = root_.string(), .exists = false, .regular = false},
+      {.path = "", .exists = false, .regular = false},
+      {.path = Path("missing/rusk.dat"), .exists = false, .regular = false},
+      {.path = "/dev/null", .exists = true, .regular = false},
   };
-  for (const auto& c : cases) EXPECT_EQ(FileExists(c.path), c.exists) << c.path;
+  for (const auto& c : cases) {
+    EXPECT_EQ(FileExists(c.path), c.exists) << c.path;
+    EXPECT_EQ(IsRegularFile(c.path), c.regular) << c.path;
+  }
 }
 
 TEST_F(FilesTest, OpeningWhereNothingCanBeWrittenFailsQuietly) {

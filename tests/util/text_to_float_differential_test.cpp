@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -236,6 +238,31 @@ TEST(TextToFloatDifferential, HalfwayCases) {
       other[last] = static_cast<char>(other[last] + step);
       ExpectSame(other);
     }
+    if (HasFailure()) return;
+  }
+}
+
+// More digits than 19 or powers beyond 10^27 go to the exact conversion. The midpoints between
+// neighbouring doubles written out in full (a half goes to the even one), a far digit above,
+// one unit of the last digit below, and cut short.
+TEST(TextToFloatDifferential, LongDigitsAroundMidpoints) {
+  std::mt19937_64 random(20260603);
+  char buf[1000];
+  for (int round = 0; round < 3000; ++round) {
+    const double d = std::bit_cast<double>(random() >> 1);
+    if (!(d < DBL_MAX)) continue;
+    const long double half = (static_cast<long double>(d) + std::nextafter(d, HUGE_VAL)) / 2;
+    const std::string text(
+        buf, std::to_chars(buf, buf + sizeof buf, half, std::chars_format::scientific, 780).ptr);
+    const std::string exponent = text.substr(text.find('e'));
+    std::string digits = text.substr(0, text.find('e'));
+    while (digits.back() == '0') digits.pop_back();
+    ExpectSame(digits + exponent);
+    ExpectSame(digits + "000000001" + exponent);
+    ExpectSame(digits.substr(0, 2 + random() % 30) + exponent);
+    if (digits.back() == '.') continue;
+    --digits.back();
+    ExpectSame(digits + exponent);
     if (HasFailure()) return;
   }
 }

@@ -1,5 +1,5 @@
 // rusk.dat: what LoadSettings makes of the file's lines, the 31 lines SaveSettings writes, and
-// saves that fail without losing the settings already on disk.
+// when OK writes them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -208,53 +208,6 @@ TEST(SaveSettings, RoundTripThroughLoad) {
   view2.Attach(&second);
   second.FormShow();
   ExpectLoaded(Snapshot(second), saved);
-}
-
-// A save that cannot finish leaves the previous rusk.dat as it was and no temporary file.
-TEST(SaveSettings, FailedSaveKeepsPreviousFile) {
-  struct Case {
-    const char* name;
-    bool blockTemporary;  // a folder where the temporary file would go
-    bool targetIsFolder;  // rusk.dat cannot be replaced
-  };
-  const std::vector<Case> cases = {
-      {"temporary file cannot be created", true, false},
-      {"settings file cannot be replaced", false, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScratchFolder folder;
-    const std::string previous = CrLf(kFullFile);
-    if (c.targetIsFolder) {
-      std::filesystem::create_directory(folder.File("rusk.dat"));
-    } else {
-      folder.Write("rusk.dat", previous);
-    }
-    if (c.blockTemporary) std::filesystem::create_directory(folder.File("rusk.dat.tmp"));
-    RecordingView view(folder.Path());
-    TForm1 form(view);
-    view.Attach(&form);
-    form.FormShow();
-    form.SaveSettings(folder.File("rusk.dat"));
-    if (c.targetIsFolder) {
-      EXPECT_TRUE(std::filesystem::is_directory(folder.File("rusk.dat")));
-      EXPECT_FALSE(folder.Exists("rusk.dat.tmp"));
-    } else {
-      EXPECT_EQ(folder.Read("rusk.dat"), previous);
-    }
-    form.Button2Click();
-  }
-}
-
-TEST(SaveSettings, MissingFolderWritesNothing) {
-  ScratchFolder folder;
-  RecordingView view(folder.Path());
-  TForm1 form(view);
-  view.Attach(&form);
-  form.FormShow();
-  form.SaveSettings(folder.File("absent/rusk.dat"));
-  EXPECT_FALSE(folder.Exists("absent"));
-  form.Button2Click();
 }
 
 // A refused OK leaves the file untouched; one that passes the checks rewrites it, even when

@@ -160,7 +160,9 @@ void TForm1::LoadSettings(const std::string& path) {
         ChooseListItem(*ComboBox(control->Id), TextToInt(line));
         break;
       case ControlKind::Edit:
-        Edit(control->Id)->Text = line;  // taken whole: the field's limit stops typing only
+        // Taken whole, since the field's limit stops typing only, up to a NUL byte: a window's
+        // field cannot hold one, and the model holds what the window shows.
+        Edit(control->Id)->Text = line.substr(0, line.find('\0'));
         break;
       case ControlKind::Radio:
         ChooseRadioItem(*RadioGroup(control->Id), TextToInt(line));
@@ -187,9 +189,11 @@ void TForm1::SaveSettings(const std::string& path) {
         break;
       case ControlKind::Edit: {
         // A single-line field holds no line break; one set by a caller would shift every later
-        // line of the file, so it is left out (a CR would be dropped on reading anyway).
+        // line of the file, so it is left out (a CR would be dropped on reading anyway). Like
+        // loading, it ends at a NUL byte.
+        const std::string& field = Edit(control->Id)->Text;
         std::string text;
-        for (char c : Edit(control->Id)->Text) {
+        for (char c : std::string_view(field).substr(0, field.find('\0'))) {
           if (c != '\r' && c != '\n') text.push_back(c);
         }
         line(text);

@@ -23,6 +23,10 @@ std::vector<std::string> Items(const std::array<std::string_view, N>& texts) {
   return std::vector<std::string>(texts.begin(), texts.end());
 }
 
+// Where what is typed into a field stops: a line break (the field holds one line) or a NUL
+// byte (no window's field holds one).
+constexpr std::string_view kFieldEnds("\r\n\0", 3);
+
 // A length the dialog accepts as "0 or more".
 bool NonNegative(double value) {
   return value >= 0;
@@ -98,7 +102,7 @@ std::string TEdit::Type(std::string_view typed, std::size_t from, std::size_t to
   if (from > to) std::swap(from, to);
   to = std::min(to, Text.size());
   from = std::min(from, to);
-  typed = typed.substr(0, std::min(typed.find_first_of("\r\n"), typed.size()));
+  typed = typed.substr(0, std::min(typed.find_first_of(kFieldEnds), typed.size()));
   const std::size_t kept = Text.size() - (to - from);
   const std::size_t limit = MaxLength > 0 ? static_cast<std::size_t>(MaxLength) : 0;
   const std::string_view fits = CutWholeChars(typed, kept < limit ? limit - kept : 0);

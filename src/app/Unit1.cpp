@@ -268,13 +268,22 @@ void TForm1::Button1Click() {
   const DimensionPicks picks = TakePicks(Store);
   const DimensionLayout ends = ComputeLineEnds(picks, Store.AxisAngle);
   const double length = MeasuredLength(ends);
+  // A NaN length (ends whose coordinates overflowed: infinity less infinity) stops here too.
   if (!(std::fabs(static_cast<long double>(length)) >= kTol10)) {
     view_.ShowMessage(texts::kZeroLengthMessage, texts::kMessageCaption);
     return;
   }
 
+  // Points or scales too large for a double give infinite coordinates or lengths, which no
+  // record can carry: the user is told, as for a zero length, and nothing is written.
+  const DimensionDrawing drawing = DrawVerticalDimension(settings, picks, scale, ends, Store);
+  if (!Writable(drawing, Store)) {
+    view_.ShowMessage(texts::kTooLargeMessage, texts::kMessageCaption);
+    return;
+  }
+
   SetStatus(texts::kStatusWorking);
-  WriteVerticalDimension(DrawVerticalDimension(settings, picks, scale, ends, Store), Store);
+  WriteVerticalDimension(drawing, Store);
   SetStatus(texts::kStatusWriting);
   view_.Close();
 }

@@ -12,6 +12,7 @@ SINGLE = [
     ("kCaption", "ソレア"),
     ("kDialogFontFace", "ＭＳ ゴシック"),
     ("kZeroLengthMessage", "寸法が「0」になりますので作図出来ません"),
+    ("kTooLargeMessage", "座標または寸法が大きすぎますので作図出来ません"),
     ("kMessageCaption", "確認"),
     ("kStatusIdle", "　"),
     ("kStatusWorking", "処理中です"),

@@ -54,6 +54,73 @@ std::vector<std::string> ReadSettingsLines(std::FILE* file, bool& complete) {
   return lines;
 }
 
+// The whole of content to file, which is closed either way; true when all of it went in.
+bool WriteAndClose(std::FILE* file, const std::string& content) {
+  bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+  written = std::fflush(file) == 0 && written;
+  return std::fclose(file) == 0 && written;
+}
+
+// The new content goes to a file beside rusk.dat and replaces it only once it is complete, so
+// a failed or interrupted save leaves the previous settings in place. A temporary file that an
+// interrupted run left behind is removed first; one that cannot be removed is never written
+// into, since whatever stands at that name (a link to another file, someone else's file) is
+// not ours to fill.
+enum class Replacing {
+  Done,
+  WriteFailed,  // the temporary file is gone again and the previous file untouched
+  NotPossible,  // no temporary file could be made, or it could not take the file's place
+};
+
+Replacing SaveReplacing(const std::string& target, const std::string& content) {
+  const std::string temporary = target + ".tmp";
+  RemoveFile(temporary);
+  std::FILE* file = CreateNewFile(temporary);
+  if (file == nullptr) return Replacing::NotPossible;
+  if (!WriteAndClose(file, content)) {
+    RemoveFile(temporary);
+    return Replacing::WriteFailed;
+  }
+  if (ReplaceFile(temporary, target)) return Replacing::Done;
+  RemoveFile(temporary);
+  return Replacing::NotPossible;
+}
+
+// The file's bytes; false when it cannot be read to its end.
+bool ReadWhole(const std::string& path, std::string& bytes) {
+  std::FILE* file = OpenFile(path, "rb");
+  if (file == nullptr) return false;
+  bool complete = false;
+  try {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+      bytes.append(buffer, n);
+    }
+    complete = !std::ferror(file);
+  } catch (...) {
+    // Too large to hold: it could not be put back, so it is not touched.
+  }
+  std::fclose(file);
+  return complete;
+}
+
+// In a folder where no file may be created (rights given file by file), rusk.dat itself is
+// rewritten. Its previous bytes are read first and written back when the new ones do not go in
+// whole, so a failed save still leaves the settings it found; a file that cannot be read first
+// is left alone, and one this save created is removed again.
+void SaveInPlace(const std::string& target, const std::string& content) {
+  const bool existed = FileExists(target);
+  std::string previous;
+  if (existed && !ReadWhole(target, previous)) return;
+  std::FILE* file = OpenFile(target, "wb");
+  if (file == nullptr || WriteAndClose(file, content)) return;
+  if (!existed) {
+    RemoveFile(target);
+  } else if (std::FILE* again = OpenFile(target, "wb")) {
+    WriteAndClose(again, previous);
+  }
+}
+
 void ChooseListItem(TComboBox& list, int value) {
   if (value < 0) value = 0;
   list.ItemIndex = value < static_cast<int>(list.Items.size()) ? value : -1;
@@ -93,7 +160,9 @@ void TForm1::LoadSettings(const std::string& path) {
         ChooseListItem(*ComboBox(control->Id), TextToInt(line));
         break;
       case ControlKind::Edit:
-        Edit(control->Id)->Text = line;  // taken whole: the field's limit stops typing only
+        // Taken whole, since the field's limit stops typing only, up to a NUL byte: a window's
+        // field cannot hold one, and the model holds what the window shows.
+        Edit(control->Id)->Text = line.substr(0, line.find('\0'));
         break;
       case ControlKind::Radio:
         ChooseRadioItem(*RadioGroup(control->Id), TextToInt(line));
@@ -120,9 +189,11 @@ void TForm1::SaveSettings(const std::string& path) {
         break;
       case ControlKind::Edit: {
         // A single-line field holds no line break; one set by a caller would shift every later
-        // line of the file, so it is left out (a CR would be dropped on reading anyway).
+        // line of the file, so it is left out (a CR would be dropped on reading anyway). Like
+        // loading, it ends at a NUL byte.
+        const std::string& field = Edit(control->Id)->Text;
         std::string text;
-        for (char c : Edit(control->Id)->Text) {
+        for (char c : std::string_view(field).substr(0, field.find('\0'))) {
           if (c != '\r' && c != '\n') text.push_back(c);
         }
         line(text);
@@ -145,15 +216,13 @@ void TForm1::SaveSettings(const std::string& path) {
     line(FormatGeneral(present ? Store.PickedPoints[i].Y : 0.0));
   }
 
-  // The new content goes to a file beside rusk.dat and replaces it only once it is complete,
-  // so a failed or interrupted save leaves the previous settings in place.
-  const std::string temporary = path + ".tmp";
-  std::FILE* file = OpenFile(temporary, "wb");
-  if (file == nullptr) return;
-  bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-  written = std::fflush(file) == 0 && written;
-  written = std::fclose(file) == 0 && written;
-  if (!written || !ReplaceFile(temporary, path)) RemoveFile(temporary);
+  // Through a symbolic link the file it names is saved, and the link stays.
+  const std::string target = FollowLinks(path);
+  if (target.empty()) return;
+  // Where the file cannot be replaced, it is written in place. A write that failed beside it
+  // (a full disk) is not tried again there: it would most likely fail as well, with the
+  // previous settings at stake.
+  if (SaveReplacing(target, content) == Replacing::NotPossible) SaveInPlace(target, content);
 }
 
 }  // namespace sorea

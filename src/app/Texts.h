@@ -15,6 +15,8 @@ inline constexpr std::string_view kCaption = "\203\134\203\214\203A";
 inline constexpr std::string_view kDialogFontFace = "\202l\202r \203S\203V\203b\203N";
 // 寸法が「0」になりますので作図出来ません
 inline constexpr std::string_view kZeroLengthMessage = "\220\241\226@\202\252\201u0\201v\202\311\202\310\202\350\202\334\202\267\202\314\202\305\215\354\220}\217o\227\210\202\334\202\271\202\361";
+// 座標または寸法が大きすぎますので作図出来ません
+inline constexpr std::string_view kTooLargeMessage = "\215\300\225W\202\334\202\275\202\315\220\241\226@\202\252\221\345\202\253\202\267\202\254\202\334\202\267\202\314\202\305\215\354\220}\217o\227\210\202\334\202\271\202\361";
 // 確認
 inline constexpr std::string_view kMessageCaption = "\212m\224F";
 // 　

@@ -23,6 +23,10 @@ std::vector<std::string> Items(const std::array<std::string_view, N>& texts) {
   return std::vector<std::string>(texts.begin(), texts.end());
 }
 
+// Where what is typed into a field stops: a line break (the field holds one line) or a NUL
+// byte (no window's field holds one).
+constexpr std::string_view kFieldEnds("\r\n\0", 3);
+
 // A length the dialog accepts as "0 or more".
 bool NonNegative(double value) {
   return value >= 0;
@@ -98,7 +102,7 @@ std::string TEdit::Type(std::string_view typed, std::size_t from, std::size_t to
   if (from > to) std::swap(from, to);
   to = std::min(to, Text.size());
   from = std::min(from, to);
-  typed = typed.substr(0, std::min(typed.find_first_of("\r\n"), typed.size()));
+  typed = typed.substr(0, std::min(typed.find_first_of(kFieldEnds), typed.size()));
   const std::size_t kept = Text.size() - (to - from);
   const std::size_t limit = MaxLength > 0 ? static_cast<std::size_t>(MaxLength) : 0;
   const std::string_view fits = CutWholeChars(typed, kept < limit ? limit - kept : 0);
@@ -264,13 +268,22 @@ void TForm1::Button1Click() {
   const DimensionPicks picks = TakePicks(Store);
   const DimensionLayout ends = ComputeLineEnds(picks, Store.AxisAngle);
   const double length = MeasuredLength(ends);
+  // A NaN length (ends whose coordinates overflowed: infinity less infinity) stops here too.
   if (!(std::fabs(static_cast<long double>(length)) >= kTol10)) {
     view_.ShowMessage(texts::kZeroLengthMessage, texts::kMessageCaption);
     return;
   }
 
+  // Points or scales too large for a double give infinite coordinates or lengths, which no
+  // record can carry: the user is told, as for a zero length, and nothing is written.
+  const DimensionDrawing drawing = DrawVerticalDimension(settings, picks, scale, ends, Store);
+  if (!Writable(drawing, Store)) {
+    view_.ShowMessage(texts::kTooLargeMessage, texts::kMessageCaption);
+    return;
+  }
+
   SetStatus(texts::kStatusWorking);
-  WriteVerticalDimension(DrawVerticalDimension(settings, picks, scale, ends, Store), Store);
+  WriteVerticalDimension(drawing, Store);
   SetStatus(texts::kStatusWriting);
   view_.Close();
 }

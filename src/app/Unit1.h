@@ -53,14 +53,15 @@ struct TComboBox {
 };
 
 struct TEdit {
-  std::string Text;   // Shift-JIS
+  std::string Text;   // Shift-JIS; loading and typing stop at a NUL byte
   int MaxLength = 0;  // bytes; limits typing only
   bool ImeOff = true;
 
   // The user types (or pastes) `typed` over bytes [from, to) of Text. What goes in stops at the
-  // first line break, since the field holds one line, and where Text would grow past MaxLength
-  // bytes, never inside a double-byte character. Text loaded longer than the limit keeps its
-  // bytes but takes nothing more. Returns the bytes that went in.
+  // first line break, since the field holds one line, at a NUL byte, which no window's field
+  // holds, and where Text would grow past MaxLength bytes, never inside a double-byte character.
+  // Text loaded longer than the limit keeps its bytes but takes nothing more. Returns the bytes
+  // that went in.
   std::string Type(std::string_view typed, std::size_t from, std::size_t to);
 };
 

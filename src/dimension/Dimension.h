@@ -180,6 +180,13 @@ DimensionDrawing DrawVerticalDimension(const DimensionSettings& settings,
                                        const DimensionPicks& picks, double scale,
                                        const DimensionLayout& ends, const ElementStore& store);
 
+// Whether every coordinate, size and length the dimension would write is a real the records
+// can carry (WritableReal): the measured length, the points of every line, stroke and marker,
+// the value's origin, the markers' scales and angles, and the free text sizes the text type
+// records write. Points or scales that overflow make some of them infinite; such a dimension
+// is not written at all.
+bool Writable(const DimensionDrawing& drawing, const ElementStore& store);
+
 // Appends the dimension to the output list: attribute header, extension lines, dimension line
 // and value, end marks, the drawing's text type put back.
 void WriteVerticalDimension(const DimensionDrawing& drawing, const ElementStore& store);

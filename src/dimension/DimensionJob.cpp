@@ -49,6 +49,30 @@ DimensionDrawing DrawVerticalDimension(const DimensionSettings& settings,
   return d;
 }
 
+bool Writable(const DimensionDrawing& d, const ElementStore& store) {
+  auto point = [](const DimPoint& p) { return WritableReal(p.x) && WritableReal(p.y); };
+  auto segment = [&point](const DimSegment& s) { return point(s.From) && point(s.To); };
+  const DimensionLayout& l = d.Layout;
+  bool ok = WritableReal(MeasuredLength(l)) && point(l.LineStart) && point(l.LineEnd) &&
+            point(l.ValueOrigin);
+  for (const DimSegment& line : d.ExtensionLines) ok = ok && segment(line);
+  for (const DimSegment& part : d.LineParts) ok = ok && segment(part);
+  for (const EndMarkPart& part : d.EndMarks) {
+    ok = ok &&
+         (part.IsMarker ? point(part.At) && WritableReal(part.Scale) && WritableReal(part.Angle)
+                        : segment(part.Stroke));
+  }
+  // A text type record carries sizes only for the free text type (number 0): the value's, and
+  // the drawing's own when it is put back.
+  auto sizes = [](double w, double h, double spacing) {
+    return WritableReal(w) && WritableReal(h) && WritableReal(spacing);
+  };
+  const FreeTextSize& free = store.InitialFreeSize;
+  if (d.Size.Number == 0) ok = ok && sizes(d.Size.Width, d.Size.Height, d.Size.Spacing);
+  if (store.InitialTextType == 0) ok = ok && sizes(free.Width, free.Height, free.Spacing);
+  return ok;
+}
+
 void WriteVerticalDimension(const DimensionDrawing& d, const ElementStore& store) {
   // The new elements take the attributes in force in the drawing; points take the line colour.
   WriteLayerGroup(store.InitialLayerGroup);

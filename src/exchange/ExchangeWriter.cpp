@@ -192,6 +192,10 @@ void WriteDimension(std::string_view text, double x1, double y1, double x2, doub
   Append(value, false);
 }
 
+bool WritableReal(double value) {
+  return std::fabs(value) <= kLargestWritable;  // false for NaN as well
+}
+
 bool WriteExchangeFile(const std::string& path) {
   std::FILE* file = nullptr;
   try {

@@ -283,4 +283,13 @@ void WriteDimension(std::string_view text, double x1, double y1, double x2, doub
                     double y, double dx, double dy);
 bool WriteExchangeFile(const std::string& path);
 
+// The largest double whose 15-significant-digit form (FormatGeneral) still lies within a
+// double's range: 1.79769313486231E308. Anything larger is written as 1.79769313486232E308,
+// which no reader takes for a number.
+inline constexpr double kLargestWritable = 1.7976931348623149e308;
+// A real the records can carry: finite and at most kLargestWritable in magnitude. The writer
+// would put anything else down as a number Jw_cad draws in the wrong place (infinity and NaN
+// as "0"), so a routine that writes whole figures checks its values first.
+bool WritableReal(double value);
+
 }  // namespace sorea

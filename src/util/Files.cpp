@@ -5,10 +5,13 @@
 // <windows.h> renames ReplaceFile to ReplaceFileW; ours is sorea::ReplaceFile.
 #undef ReplaceFile
 
+#include <fcntl.h>
+#include <io.h>
 #include <sys/stat.h>
 
 #include "util/WinText.h"
 #else
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,6 +46,19 @@ bool ReplaceFile(const std::string& source, const std::string& target) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+std::FILE* CreateNewFile(const std::string& path) {
+  const int fd =
+      _wopen(Widen(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  std::FILE* file = _wfdopen(fd, L"wb");
+  if (file == nullptr) _close(fd);
+  return file;
+}
+
+std::string FollowLinks(const std::string& path) {
+  return path;
+}
+
 std::string ExecutableFolder() {
   std::wstring path(32768, L'\0');
   const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -67,6 +83,32 @@ bool RemoveFile(const std::string& path) {
 
 bool ReplaceFile(const std::string& source, const std::string& target) {
   return std::rename(source.c_str(), target.c_str()) == 0;
+}
+
+std::FILE* CreateNewFile(const std::string& path) {
+  // O_EXCL also refuses a symbolic link, dangling or not, so nothing is written through one.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
+}
+
+std::string FollowLinks(const std::string& path) {
+  constexpr int kMostLinks = 40;  // as many as the system itself follows before it gives up
+  std::string current = path;
+  for (int hop = 0; hop <= kMostLinks; ++hop) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink(current.c_str(), buffer, sizeof buffer);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) return "";
+    std::string target(buffer, static_cast<std::size_t>(n));
+    const std::size_t cut = current.find_last_of('/');
+    if (target[0] != '/' && cut != std::string::npos) target.insert(0, current, 0, cut + 1);
+    current = std::move(target);
+  }
+  return "";
 }
 
 std::string ExecutableFolder() {

@@ -15,6 +15,12 @@ bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 // Replaces target by source in one step (rename over an existing file).
 bool ReplaceFile(const std::string& source, const std::string& target);
+// Creates the file at path and opens it for writing (binary), only when nothing is there yet:
+// nullptr when anything, a link included, already has that name, or nothing may be created.
+std::FILE* CreateNewFile(const std::string& path);
+// Where a chain of symbolic links at path ends (a relative link counts from its own folder):
+// path itself when it is no link, and always on Windows; "" for a chain that never ends.
+std::string FollowLinks(const std::string& path);
 // The folder of the running executable, ending in the path separator (UTF-8); "" on Windows
 // or "./" elsewhere when it cannot be found.
 std::string ExecutableFolder();

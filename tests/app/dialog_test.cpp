@@ -95,7 +95,7 @@ TEST(DialogControls, NamesAndLookups) {
 }
 
 // Typing stops at the field's byte limit, never inside a double-byte character, and at a line
-// break; what is selected is replaced.
+// break or a NUL byte; what is selected is replaced.
 TEST(DialogControls, TypingWithinTheByteLimit) {
   struct Case {
     const char* name;
@@ -115,6 +115,7 @@ TEST(DialogControls, TypingWithinTheByteLimit) {
       {"reversed selection", "123456", 6, 5, 1, "ab", "ab", "1ab6"},
       {"selection past the end", "12", 4, 1, 9, "xyz", "xyz", "1xyz"},
       {"line break ends it", "", 8, 0, 0, "ab\r\ncd", "ab", "ab"},
+      {"NUL byte ends it", "", 8, 0, 0, std::string("ab\0cd", 5), "ab", "ab"},
       {"loaded past the limit", "123456", 4, 6, 6, "7", "", "123456"},
       {"over a long selection", "123456", 4, 0, 6, "abcdef", "abcd", "abcd"},
   };

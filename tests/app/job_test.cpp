@@ -196,6 +196,60 @@ TEST(DimensionJob, ZeroLengthMessage) {
   }
 }
 
+// Points or scales so large that a coordinate, size or length of the dimension overflows: the
+// job writes nothing and says so, as for a zero length, after saving the settings. Finite
+// values, however large, are written as they are.
+TEST(DimensionJob, TooLargeToWrite) {
+  auto scales = [](const std::string& v) {
+    std::string line = "hs";
+    for (int i = 0; i < 16; ++i) line += " " + v;
+    return CrLf({line});
+  };
+  const std::string picks = CrLf({"hp1 0 0", "hp2 0 1000", "hp3 500 0", "hp4 -100 500"});
+  struct Case {
+    const char* name;
+    std::string exchange;
+    std::vector<Setting> settings;
+    std::string written;  // a record of the written file; "": nothing may be written
+  };
+  using C = ControlId;
+  // clang-format off
+  const std::vector<Case> cases = {
+      {"points 2e308 apart", CrLf({"hp1 0 -1e308", "hp2 0 1e308", "hp3 500 0", "hp4 -100 0"}), {}, ""},
+      {"layer group scale 1e308", scales("1e308") + picks, {}, ""},
+      {"text width 1e308", CrLf({"cn0 1e308 3 0 2"}) + picks, {{C::ComboBox3, "0"}}, ""},
+      {"arrow length 1000 at scale 1e306", scales("1e306") + picks, {{C::Edit7, "1000"}}, ""},
+      {"arrow length 3 at scale 1e306", scales("1e306") + picks, {{C::Edit7, "3"}}, "cs -3E306 -1.5E306 10 0 \"1000"},
+      {"axis angle turns a point past the range", CrLf({"hk 45", "hp1 0 0", "hp2 -1.5e308 1.5e308", "hp3 0 0", "hp4 0 7e307"}), {}, ""},
+      {"same points unturned", CrLf({"hp1 0 0", "hp2 -1.5e308 1.5e308", "hp3 0 0", "hp4 0 7e307"}), {}, "-1.5E308 1.5E308 0 1.5E308"},
+      {"a point whose 15 digits pass the largest double", CrLf({"hp1 0 0", "hp2 0 1000", "hp3 1.7976931348623157e308 0"}), {}, ""},
+      {"points 1e300 apart", CrLf({"hp1 0 0", "hp2 0 1e300", "hp3 1e300 0", "hp4 -100 500"}), {}, "cs 1E300 498.5 10 0 \"1E300"},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogRun run(c.exchange);
+    for (const Setting& s : c.settings) Apply(run.form, s);
+    run.form.Button1Click();
+    EXPECT_FALSE(run.view.focus.has_value());
+    EXPECT_TRUE(run.folder.Exists("rusk.dat"));
+    if (c.written.empty()) {
+      ASSERT_TRUE(run.view.message.has_value());
+      EXPECT_EQ(*run.view.message, texts::kTooLargeMessage);
+      EXPECT_EQ(run.view.messageCaption, texts::kMessageCaption);
+      EXPECT_TRUE(run.view.statuses.empty());
+      EXPECT_TRUE(Store.Output.empty());
+      run.form.Button2Click();
+      EXPECT_EQ(run.folder.Read("JWC_TEMP.TXT"), "hq\r\n");
+    } else {
+      EXPECT_FALSE(run.view.message.has_value());
+      EXPECT_EQ(run.view.closeCalls, 1);
+      EXPECT_NE(run.folder.Read("JWC_TEMP.TXT").find("\r\n" + c.written + "\r\n"),
+                std::string::npos);
+    }
+  }
+}
+
 // The records that depend on the drawing: its scale, its layer group and its text type.
 TEST(DimensionJob, DrawingDependentRecords) {
   struct Case {

@@ -1,11 +1,14 @@
 // The record writers: formats, due flags and change suppression, and the output list.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "exchange/JwwGaibu.h"
+#include "util/MyFunc.h"
 
 namespace sorea {
 namespace {
@@ -238,6 +241,31 @@ TEST(ExchangeWriter, GrowthKeepsOrder) {
   ASSERT_EQ(out.size(), 2500u);
   EXPECT_EQ(out[1000], "0 0 1001 0");
   EXPECT_EQ(out[2499], "0 0 2500 0");
+}
+
+// A real is writable when its written form reads back as a number: past kLargestWritable the
+// 15 digits round beyond the largest double.
+TEST(ExchangeWriter, WritableReals) {
+  using L = std::numeric_limits<double>;
+  const double past = std::nextafter(kLargestWritable, L::infinity());
+  struct Case {
+    double value;
+    bool writable;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {0, true}, {-1e300, true}, {kLargestWritable, true}, {-kLargestWritable, true},
+      {past, false}, {L::max(), false}, {L::infinity(), false}, {-L::infinity(), false},
+      {L::quiet_NaN(), false},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(WritableReal(c.value), c.writable);
+    if (std::isfinite(c.value) && c.value != 0) {
+      EXPECT_EQ(TextToFloat(FormatGeneral(c.value)) != 0, c.writable);
+    }
+  }
 }
 
 }  // namespace

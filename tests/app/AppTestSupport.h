@@ -1,16 +1,14 @@
-// A view that records what the dialog asks of the platform, and a scratch program folder.
+// A view that records what the dialog asks of the platform; scratch folders and CR LF text come
+// from the shared test support.
 #pragma once
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/Unit1.h"
+#include "support/TestSupport.h"
 
 namespace sorea::testing {
 
@@ -51,47 +49,5 @@ class RecordingView final : public FormView {
   std::string folder_;
   TForm1* form_ = nullptr;
 };
-
-// A fresh folder under the system's temporary folder, removed with the object.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sorea-app-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    char* made = mkdtemp(buffer.data());
-    path_ = made != nullptr ? std::string(made) + "/" : std::string();
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + name; }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(File(name), std::ios::binary);
-    out << bytes;
-  }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(File(name), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  bool Exists(const std::string& name) const { return std::filesystem::exists(File(name)); }
-
- private:
-  std::string path_;
-};
-
-// Lines joined with CR LF, each ended by one.
-inline std::string CrLf(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
 
 }  // namespace sorea::testing

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <stdlib.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -68,6 +70,7 @@ class ScratchFolder {
   std::string path_;
 };
 
+#ifndef _WIN32  // programs are run through the POSIX shell
 struct RunResult {
   int Exit = -1;  // -1 when the program did not end by exiting
   std::string Out, Err;
@@ -90,6 +93,7 @@ inline RunResult RunProgram(const std::string& executable, const std::vector<std
   result.Err = output.Read("stderr");
   return result;
 }
+#endif
 
 // Lines joined with CR LF, each ended by one: an exchange file as Jw_cad writes it.
 inline std::string CrLf(const std::vector<std::string>& lines) {

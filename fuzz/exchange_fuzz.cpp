@@ -8,14 +8,15 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzSupport.h"
 #include "exchange/JwwGaibu.h"
 #include "util/Files.h"
 
 namespace {
 
+// In the process's own scratch folder, which goes when the process ends.
 std::string ScratchPath() {
-  static const std::string path = "/tmp/sorea-fuzz-" + std::to_string(::getpid()) + ".txt";
-  return path;
+  return sorea::fuzz::ScratchFolder() + "exchange.txt";
 }
 
 // Hands the input to the writers: every text element's text and font go out again.

@@ -15,6 +15,9 @@ template <typename... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+// Spelled out for compilers without deduction from aggregate initialisation (clang 14).
+template <typename... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 // Calls visit with the element ref names: a LineElement, CircleElement, ArcElement,
 // TextElement, PointElement, CodedPointElement, DimensionElement, BlockElement, or a

@@ -67,7 +67,10 @@ TEST_F(FilesTest, ExistsOnlyForFilesRegularOnlyForPlainOnes) {
       {.path = root_.string(), .exists = false, .regular = false},
       {.path = "", .exists = false, .regular = false},
       {.path = Path("missing/rusk.dat"), .exists = false, .regular = false},
+#ifndef _WIN32
+      // A device is there but is not a plain file; Windows names none by a path like this.
       {.path = "/dev/null", .exists = true, .regular = false},
+#endif
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FileExists(c.path), c.exists) << c.path;

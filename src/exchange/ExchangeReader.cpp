@@ -53,7 +53,7 @@ void SetAt(std::vector<T>& table, int index, V&& value) {
 }
 
 template <typename T>
-T& NewElement(std::deque<T>& table, int kind) {
+T& NewElement(BlockTable<T>& table, int kind) {
   // The element first: out of memory for either leaves no order entry without its element.
   table.emplace_back();
   try {

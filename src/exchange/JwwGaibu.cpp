@@ -7,13 +7,6 @@ namespace sorea {
 
 ElementStore Store;
 
-namespace {
-template <typename T>
-void Clear(std::deque<T>& table) {
-  std::deque<T>().swap(table);
-}
-}  // namespace
-
 void InitElementStore() {
   // Swapping in a fresh store also gives the old tables' memory back.
   ElementStore fresh;
@@ -28,16 +21,16 @@ void ReleaseElementStore() {
   std::vector<std::string>().swap(s.LayerNames);
   std::vector<PickedPoint>().swap(s.PickedPoints);
   s.PickedPointCount = 0;
-  Clear(s.Lines);
-  Clear(s.Circles);
-  Clear(s.Arcs);
-  Clear(s.Texts);
-  Clear(s.Points);
-  Clear(s.CodedPoints);
-  Clear(s.Dimensions);
-  Clear(s.Blocks);
-  for (auto& table : s.Solids) Clear(table);
-  Clear(s.ElementOrder);
+  s.Lines.Release();
+  s.Circles.Release();
+  s.Arcs.Release();
+  s.Texts.Release();
+  s.Points.Release();
+  s.CodedPoints.Release();
+  s.Dimensions.Release();
+  s.Blocks.Release();
+  for (auto& table : s.Solids) table.Release();
+  s.ElementOrder.Release();
   std::vector<OutputLine>().swap(s.Output);
 }
 

@@ -9,10 +9,11 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "exchange/BlockTable.h"
 
 namespace sorea {
 
@@ -223,11 +224,9 @@ struct ElementStore : AttributesInForce, DueFlags {
   std::vector<PickedPoint> PickedPoints = std::vector<PickedPoint>(100);
   int PickedPointCount = 0;
 
-  // Element tables, one per kind, in input order. They are kept in blocks (std::deque) rather
-  // than one contiguous array: a drawing with millions of elements then grows without copying
-  // a table and without holding an old and a new copy at once. Index them like a vector.
+  // Element tables, one per kind, in input order.
   template <typename T>
-  using Table = std::deque<T>;
+  using Table = BlockTable<T>;
   Table<LineElement> Lines;
   Table<CircleElement> Circles;
   Table<ArcElement> Arcs;

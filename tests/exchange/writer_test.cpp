@@ -27,14 +27,20 @@ std::vector<std::string> Written(const std::vector<std::string>& input,
 
 using Lines = std::vector<std::string>;
 
+// One case of the tables below: what Jw_cad handed over, the writer calls, the records written.
+struct WriterCase {
+  const char* name;
+  Lines input;
+  std::function<void()> calls;
+  Lines expected;
+};
+
+void ExpectWritten(const std::vector<WriterCase>& cases) {
+  for (const WriterCase& c : cases) EXPECT_EQ(Written(c.input, c.calls), c.expected) << c.name;
+}
+
 TEST(ExchangeWriter, AttributeRecordsAreDueOnceThenChangeSuppressed) {
-  struct Case {
-    const char* name;
-    Lines input;
-    std::function<void()> calls;
-    Lines expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<WriterCase> cases = {
       {"layer twice", {}, [] { WriteLayer(3), WriteLayer(3); }, {"ly3"}},
       {"layer group makes the layer due",
        {},
@@ -75,17 +81,11 @@ TEST(ExchangeWriter, AttributeRecordsAreDueOnceThenChangeSuppressed) {
        {"z5", "z1", "z3", "z4"}},
       {"all flags", {}, [] { WriteEntityFlags(31); }, {"z1", "z2", "z3", "z5"}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Written(c.input, c.calls), c.expected) << c.name;
+  ExpectWritten(cases);
 }
 
 TEST(ExchangeWriter, TextTypeRecords) {
-  struct Case {
-    const char* name;
-    Lines input;
-    std::function<void()> calls;
-    Lines expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<WriterCase> cases = {
       {"free size once",
        {},
        [] {
@@ -129,17 +129,11 @@ TEST(ExchangeWriter, TextTypeRecords) {
        },
        {"cn1"}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Written(c.input, c.calls), c.expected) << c.name;
+  ExpectWritten(cases);
 }
 
 TEST(ExchangeWriter, FontNames) {
-  struct Case {
-    const char* name;
-    Lines input;
-    std::function<void()> calls;
-    Lines expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<WriterCase> cases = {
       {"input font for <>",
        {"cn\"$<Mincho>"},
        [] { WriteFontName("<>"), WriteFontName(""); },
@@ -150,7 +144,7 @@ TEST(ExchangeWriter, FontNames) {
        [] { WriteFontName("<A B>"), WriteFontName("<A B>"), WriteFontName("<C>"); },
        {"cn\"$<A B>", "cn\"$<C>"}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Written(c.input, c.calls), c.expected) << c.name;
+  ExpectWritten(cases);
 }
 
 TEST(ExchangeWriter, ElementRecords) {

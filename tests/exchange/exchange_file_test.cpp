@@ -366,8 +366,7 @@ TEST(ExchangeRealFiles, EveryFileReads) {
 
 TEST(ExchangeRealFiles, PickedPointsAndTextTypes) {
   InitElementStore();
-  ASSERT_TRUE(
-      ReadExchangeFile(std::string(SOREA_REAL_SAMPLES) + "/parcel-14.txt"));
+  ASSERT_TRUE(ReadExchangeFile(std::string(SOREA_REAL_SAMPLES) + "/parcel-14.txt"));
   EXPECT_EQ(Store.LayerGroupScale[0], 500);
   EXPECT_EQ(Store.LayerGroupScale[15], 250);
   EXPECT_EQ(Store.PickedPointCount, 7);
@@ -391,8 +390,7 @@ TEST(ExchangeRealFiles, PickedPointsAndTextTypes) {
 
 TEST(ExchangeRealFiles, FloorPlanDump) {
   InitElementStore();
-  ASSERT_TRUE(ReadExchangeFile(
-      std::string(SOREA_REAL_SAMPLES) + "/floor-plan.txt"));
+  ASSERT_TRUE(ReadExchangeFile(std::string(SOREA_REAL_SAMPLES) + "/floor-plan.txt"));
   EXPECT_EQ(Store.LayerGroupScale[0], 100);
   EXPECT_EQ(Store.TextTypeTable[10].Width, 12);
   EXPECT_EQ(Store.TextTypeTable[1].Color, 6);

@@ -190,14 +190,21 @@ same() {
   cmp -s "$1" "$2"
 }
 
+# Splits "CLI_ARGS... -- DRIVER_ARGS..." into the caller's cli_args and driver_args: what
+# sorea-cli and the driver each do to the dialog.
+split_args() {
+  cli_args=() driver_args=()
+  while [ "$1" != "--" ]; do cli_args+=("$1"); shift; done
+  shift
+  driver_args=("$@")
+}
+
 # gui NAME INPUT FOLDER CLI_ARGS -- DRIVER_ARGS: runs sorea.exe in FOLDER (under the case dir)
 # through the driver, the Linux sorea-cli on a copy of the same input, compares both files.
 gui() {
   local name=$1 input=$2 folder=$3; shift 3
-  local cli_args=() driver_args=()
-  while [ "$1" != "--" ]; do cli_args+=("$1"); shift; done
-  shift
-  driver_args=("$@")
+  local cli_args driver_args
+  split_args "$@"
   cases=$((cases + 1))
   local dir=$CASES/$name app=$CASES/$name/$folder ref=$CASES/$name/reference
   prepare "$app" "$input"
@@ -371,10 +378,8 @@ fi
 # host_run NAME EXE DRIVER CLI_ARGS... -- DRIVER_ARGS...
 host_run() {
   local name=$1 exe=$2 driver=$3; shift 3
-  local cli_args=() driver_args=()
-  while [ "$1" != "--" ]; do cli_args+=("$1"); shift; done
-  shift
-  driver_args=("$@")
+  local cli_args driver_args
+  split_args "$@"
   cases=$((cases + 1))
   local dir=$CASES/$name ok=1
   mkdir -p "$dir/jw" "$dir/reference"

@@ -84,7 +84,7 @@ BOOL CALLBACK AddTopLevel(HWND hwnd, LPARAM lines) {
 
 // WH_GETMESSAGE: the driver posts "SoreaDriverProbe" to a window of the program; the report
 // covers every window of the thread that took it.
-extern "C" __declspec(dllexport) LRESULT CALLBACK
+extern "C" __attribute__((dllexport)) LRESULT CALLBACK
     ProbeGetMessage(int code, WPARAM wparam, LPARAM lparam) {
   static const UINT probe = RegisterWindowMessageW(L"SoreaDriverProbe");
   auto* msg = reinterpret_cast<MSG*>(lparam);
@@ -98,7 +98,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
 }
 
 // WH_CALLWNDPROC: every WM_SETTEXT, before the window takes it.
-extern "C" __declspec(dllexport) LRESULT CALLBACK
+extern "C" __attribute__((dllexport)) LRESULT CALLBACK
     ProbeCallWindow(int code, WPARAM wparam, LPARAM lparam) {
   const auto* call = reinterpret_cast<const CWPSTRUCT*>(lparam);
   if (code == HC_ACTION && call->message == WM_SETTEXT && call->lParam != 0) {

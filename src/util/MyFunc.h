@@ -42,7 +42,8 @@ double TextToFloat(std::string_view text);
 std::string FormatFixed(int decimals, double value);
 std::string FormatGrouped(int decimals, double value);
 // Cuts |value| to 1..13 decimals (any other count: whole units) in extended precision: mode 0
-// truncates, mode 1 adds 0.9 of the last unit, any other mode adds 0.5; the sign is put back.
+// truncates, mode 1 adds 0.9 of the last unit, any other mode adds 0.5; a value less than a
+// millionth of the last unit short of a step counts as reaching it; the sign is put back.
 double RoundDecimals(int decimals, int mode, double value);
 // The nearest multiple of 1e-10 (halves away from zero), computed in extended precision.
 double RoundTo1e10(double value);

@@ -19,6 +19,10 @@ namespace sorea {
 
 namespace {
 
+// How far short of a step of the last kept unit a value may fall and still reach it, held in
+// extended precision.
+constexpr long double kStepTolerance = 1e-6L;
+
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
@@ -247,17 +251,15 @@ double RoundDecimals(int decimals, int mode, double value) {
   if (decimals >= 1 && decimals <= 13) {
     for (int k = 0; k < decimals; ++k) f *= 10.0L;
   }
-  long double a = std::fabs(static_cast<long double>(value));
-  long double r;
-  if (mode == 0) {
-    r = std::truncl(a * f) / f;
-  } else if (mode == 1) {
-    // Rounding up adds 0.9 of the last kept unit: a remainder under 0.1 of a step is dropped.
-    r = std::truncl(a * f + 0.9L) / f;
-  } else {
-    r = std::truncl(a * f + 0.5L) / f;
-  }
-  double rounded = static_cast<double>(r);
+  const long double a = std::fabs(static_cast<long double>(value));
+  // Rounding up adds 0.9 of the last kept unit (a remainder under 0.1 of a step is dropped),
+  // rounding half 0.5, truncation nothing.
+  const long double addend = mode == 0 ? 0.0L : mode == 1 ? 0.9L : 0.5L;
+  // Coordinates carry 15 significant digits, so two picks 2610 apart may measure
+  // 2609.9999999999995: a value short of a step by less than a millionth of the last kept unit
+  // counts as reaching it, and the text never reads one step low through binary noise.
+  const long double kept = std::truncl(a * f + addend + kStepTolerance);
+  const double rounded = static_cast<double>(kept / f);
   return value < 0 ? -rounded : rounded;
 }
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "dimension/Dimension.h"
 #include "exchange/JwwGaibu.h"
+#include "util/MyFunc.h"
 
 namespace sorea {
 namespace {
@@ -64,6 +66,16 @@ TEST(BuildValueText, DialogSettings) {
       {"full width touches only the number", 1500, 3, 2, 0, 1, false, true, true, "L", "x",
        "L" FW_1 FW_POINT FW_5 FW_M "x"},
       {"full-width zero", 0.0004, 3, 2, 0, 0, false, false, true, "", "", FW_0},
+      // Binary noise short of a step reaches it; a real shortfall stays short.
+      {"truncate, noise", 2609.9999999999995, 0, 0, 0, 0, true, false, false, "", "", "2,610"},
+      {"truncate, real shortfall", 2609.99999, 0, 0, 0, 0, false, false, false, "", "", "2609"},
+      {"truncate, tenths", 12999.999999999998, 1, 0, 1, 0, false, false, false, "", "", "13000.0"},
+      {"metres, half", 1150, 1, 2, 0, 1, false, false, false, "", "", "1.2"},
+      {"metres, truncate", 1150, 2, 0, 1, 1, false, false, false, "", "", "1.15"},
+      {"half, stored below", 0.015, 2, 2, 0, 0, false, false, false, "", "", "0.02"},
+      {"half, stored below too", 2.675, 2, 2, 0, 0, false, false, false, "", "", "2.68"},
+      {"truncate, thousandths", 5174.999999999999, 3, 0, 1, 0, false, false, false, "", "",
+       "5175.000"},
   };
   for (const ValueCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -78,6 +90,31 @@ TEST(BuildValueText, DialogSettings) {
     s.Prefix = c.prefix;
     s.Suffix = c.suffix;
     EXPECT_EQ(BuildValueText(c.length, s), c.expected);
+  }
+}
+
+// Picks a whole number of 10 mm steps apart, as Jw_cad writes them (15 significant digits)
+// anywhere in a large drawing, read back whole in every mode and unit.
+TEST(BuildValueText, PicksOnTheGridReadWhole) {
+  std::mt19937_64 rng(2610);
+  std::uniform_real_distribution<double> origin(-50000, 50000);
+  std::uniform_int_distribution<int> steps(1, 3000);
+  DimensionSettings s;
+  s.PrecisionIndex = 0;
+  for (int i = 0; i < 30000; ++i) {
+    const int k = steps(rng);
+    const double y1 = TextToFloat(FormatGeneral(origin(rng)));
+    const double y2 = TextToFloat(FormatGeneral(y1 + 10.0 * k));
+    const double length = Distance(0, y1, 0, y2);
+    s.RoundingMode = i % 3;
+    s.UnitChoice = 0;
+    ASSERT_EQ(BuildValueText(length, s), IntText(10 * k)) << y1 << " " << y2;
+    // In metres with tenths of a millimetre: truncation and rounding agree on every step.
+    s.UnitChoice = 1;
+    s.PrecisionIndex = 4;
+    const std::string metres = BuildValueText(length, s);
+    s.PrecisionIndex = 0;
+    ASSERT_EQ(TextToFloat(metres), (10.0 * k) / 1000) << y1 << " " << y2 << " " << metres;
   }
 }
 

@@ -363,22 +363,34 @@ TEST(RoundDecimalsTest, CutsToTheCountOfDecimals) {
       {2, kRoundUp, 12.3404, 12.34},
       {2, kRoundUp, 12.345, 12.35},
       {2, kRoundHalf, 12.345, 12.35},
-      // Decided by the stored double in extended precision: 0.015 lies below, 12.345 above.
-      {2, kRoundHalf, 0.015, 0.01},
-      {2, kRoundHalf, 2.675, 2.67},
-      {2, kRoundHalf, 1.005, 1.0},
+      // Stored a hair below a half (0.015, 2.675, 1.005) still rounds up; 12.345 lies above.
+      {2, kRoundHalf, 0.015, 0.02},
+      {2, kRoundHalf, 2.675, 2.68},
+      {2, kRoundHalf, 1.005, 1.01},
+      {2, kRoundHalf, 0.01499, 0.01},
       {3, kRoundHalf, 1234.5678, 1234.568},
       {0, kRoundHalf, 2.5, 3},
       {0, kRoundHalf, 0.5, 1},
-      {0, kRoundHalf, 0.49999999999999994, 0},
+      {0, kRoundHalf, 0.49999999999999994, 1},
+      {0, kRoundHalf, 0.499998, 0},
       {0, kRoundUp, 2.05, 2},
       {0, kRoundUp, 2.1, 3},
-      {0, kRoundUp, 2.0999999999999996, 2},
+      {0, kRoundUp, 2.0999999999999996, 3},
+      {0, kRoundUp, 2.099998, 2},
       {0, kTruncate, 2.99, 2},
+      // Short of a step by noise (under a millionth of it) reaches it; a real shortfall not.
+      {0, kTruncate, 2609.9999999999995, 2610},
+      {0, kTruncate, 2609.99999, 2609},
+      {1, kTruncate, 29099.999999999996, 29100},
+      {3, kTruncate, 5174.9999999999991, 5175},
+      {1, kRoundHalf, 1.1499999999999999, 1.2},
+      {3, kTruncate, 0.0009999991, 0.001},
+      {3, kTruncate, 0.000999998, 0},
       {3, kRoundHalf, 0.0004, 0},
       {2, kRoundHalf, -1.256, -1.26},
       {2, kTruncate, -1.259, -1.25},
-      {2, kRoundUp, -1.251, -1.25},
+      {2, kRoundUp, -1.251, -1.26},  // a tenth of a step is kept, stored short or not
+      {2, kRoundUp, -1.25099, -1.25},
       {2, kRoundUp, -1.2511, -1.26},
       {14, kRoundHalf, 1.23456, 1},
       {-1, kRoundHalf, 1.23456, 1},
@@ -398,10 +410,11 @@ TEST(RoundDecimalsTest, CutsToTheCountOfDecimals) {
 TEST(RoundDecimalsTest, ResultIsPrintedWithoutRepresentationError) {
   // The dimension value text takes RoundDecimals and then FormatFixed with the same count.
   EXPECT_EQ(FormatFixed(2, RoundDecimals(2, kRoundHalf, 12.3449)), "12.34");
-  EXPECT_EQ(FormatFixed(2, RoundDecimals(2, kRoundHalf, 0.015)), "0.01");
+  EXPECT_EQ(FormatFixed(2, RoundDecimals(2, kRoundHalf, 0.015)), "0.02");
   EXPECT_EQ(FormatGrouped(3, RoundDecimals(3, kRoundUp, 1234.5672)), "1,234.568");
-  // 1234.5671 is stored below ...567.1 thousandths: round up drops that last tenth.
-  EXPECT_EQ(FormatGrouped(3, RoundDecimals(3, kRoundUp, 1234.5671)), "1,234.567");
+  // 1234.5671 is stored a hair below ...567.1 thousandths: round up still keeps that tenth.
+  EXPECT_EQ(FormatGrouped(3, RoundDecimals(3, kRoundUp, 1234.5671)), "1,234.568");
+  EXPECT_EQ(FormatGrouped(3, RoundDecimals(3, kRoundUp, 1234.56709)), "1,234.567");
 }
 
 struct SnapCase {

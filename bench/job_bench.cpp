@@ -24,6 +24,9 @@ class QuietView final : public sorea::FormView {
   std::string ExecutableFolder() override { return folder_; }
   void SetFocus(sorea::ControlId) override { refused = true; }
   void ShowMessage(std::string_view, std::string_view) override { refused = true; }
+  void ShowFailure(std::string_view, std::string_view, std::string_view) override {
+    refused = true;
+  }
   void RepaintStatus() override {}
   void Close() override {
     closed = true;

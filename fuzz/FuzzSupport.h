@@ -29,6 +29,7 @@ class QuietView final : public FormView {
   std::string ExecutableFolder() override { return folder_; }
   void SetFocus(ControlId) override { refused = true; }
   void ShowMessage(std::string_view, std::string_view) override { message = true; }
+  void ShowFailure(std::string_view, std::string_view, std::string_view) override { failed = true; }
   void RepaintStatus() override {}
   void Close() override {
     if (form_ != nullptr) form_->FormClose();
@@ -42,6 +43,7 @@ class QuietView final : public FormView {
 
   bool refused = false;
   bool message = false;
+  bool failed = false;
 
  private:
   std::string folder_;

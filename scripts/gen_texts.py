@@ -14,6 +14,7 @@ SINGLE = [
     ("kZeroLengthMessage", "寸法が「0」になりますので作図出来ません"),
     ("kTooLargeMessage", "座標または寸法が大きすぎますので作図出来ません"),
     ("kMessageCaption", "確認"),
+    ("kResultNotWrittenMessage", "JWC_TEMP.TXT に書き込めませんでしたので作図出来ません。図面は元のままです"),
     ("kStatusIdle", "　"),
     ("kStatusWorking", "処理中です"),
     ("kStatusWriting", "ファイル生成中です"),

@@ -1,6 +1,7 @@
 // rusk.dat: the dialog's values and position between runs, one value a line, 31 lines.
 // Lines 1 to 22 are read back into the dialog; lines 23 to 31 record the drawing's layer
 // group, its scale, the axis angle and the first three picks, and are never read.
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -54,41 +55,9 @@ std::vector<std::string> ReadSettingsLines(std::FILE* file, bool& complete) {
   return lines;
 }
 
-// The whole of content to file, which is closed either way; true when all of it went in.
-bool WriteAndClose(std::FILE* file, const std::string& content) {
-  bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-  written = std::fflush(file) == 0 && written;
-  return std::fclose(file) == 0 && written;
-}
-
-// The new content goes to a file beside rusk.dat and replaces it only once it is complete, so
-// a failed or interrupted save leaves the previous settings in place. A temporary file that an
-// interrupted run left behind is removed first; one that cannot be removed is never written
-// into, since whatever stands at that name (a link to another file, someone else's file) is
-// not ours to fill.
-enum class Replacing {
-  Done,
-  WriteFailed,  // the temporary file is gone again and the previous file untouched
-  NotPossible,  // no temporary file could be made, or it could not take the file's place
-};
-
-Replacing SaveReplacing(const std::string& target, const std::string& content) {
-  const std::string temporary = target + ".tmp";
-  RemoveFile(temporary);
-  std::FILE* file = CreateNewFile(temporary);
-  if (file == nullptr) return Replacing::NotPossible;
-  if (!WriteAndClose(file, content)) {
-    RemoveFile(temporary);
-    return Replacing::WriteFailed;
-  }
-  if (ReplaceFile(temporary, target)) return Replacing::Done;
-  RemoveFile(temporary);
-  return Replacing::NotPossible;
-}
-
 // The file's bytes; false when it cannot be read to its end.
 bool ReadWhole(const std::string& path, std::string& bytes) {
-  std::FILE* file = OpenFile(path, "rb");
+  std::FILE* file = OpenRegularFile(path);
   if (file == nullptr) return false;
   bool complete = false;
   try {
@@ -108,17 +77,42 @@ bool ReadWhole(const std::string& path, std::string& bytes) {
 // rewritten. Its previous bytes are read first and written back when the new ones do not go in
 // whole, so a failed save still leaves the settings it found; a file that cannot be read first
 // is left alone, and one this save created is removed again.
-void SaveInPlace(const std::string& target, const std::string& content) {
+FileProblem SaveInPlace(const std::string& target, const std::string& content) {
   const bool existed = FileExists(target);
   std::string previous;
-  if (existed && !ReadWhole(target, previous)) return;
-  std::FILE* file = OpenFile(target, "wb");
-  if (file == nullptr || WriteAndClose(file, content)) return;
+  if (existed && !ReadWhole(target, previous)) return {"cannot read the file to keep it", errno};
+  const FileProblem problem = WriteInPlace(target, content);
+  if (!problem) return problem;
   if (!existed) {
     RemoveFile(target);
-  } else if (std::FILE* again = OpenFile(target, "wb")) {
-    WriteAndClose(again, previous);
+  } else {
+    WriteInPlace(target, previous);
   }
+  return problem;
+}
+
+FileProblem SaveWhole(const std::string& path, const std::string& content) {
+  // Through a symbolic link the file it names is saved, and the link stays.
+  const std::string target = FollowLinks(path);
+  if (target.empty()) return {"the symbolic links never end in a file"};
+  switch (KindOf(target)) {
+    case FileKind::Other:
+      return {"not a regular file"};
+    case FileKind::Regular:
+      // The user froze the settings.
+      if (IsReadOnly(target)) return {"the file is read-only"};
+      break;
+    case FileKind::Missing:
+      break;
+  }
+  // Where the file cannot be replaced, it is written in place. A write that failed beside it
+  // (a full disk) is not tried again there: it would most likely fail as well, with the
+  // previous settings at stake.
+  FileProblem problem;
+  if (ReplaceWhole(target, content, problem) == Replacing::NotPossible) {
+    problem = SaveInPlace(target, content);
+  }
+  return problem;
 }
 
 void ChooseListItem(TComboBox& list, int value) {
@@ -138,9 +132,12 @@ void ChooseRadioItem(TRadioGroup& group, int value) {
 void TForm1::LoadSettings(const std::string& path) {
   SavedLeft = 100;
   SavedTop = 100;
-  if (!FileExists(path)) return;
-  std::FILE* file = OpenFile(path, "rb");
-  if (file == nullptr) return;
+  std::FILE* file = OpenRegularFile(path);
+  if (file == nullptr) {
+    // A pipe or a device there reads as no settings at all.
+    if (KindOf(path) == FileKind::Other) view_.Warn(path + " is not a regular file: not read");
+    return;
+  }
   bool complete = true;
   std::vector<std::string> lines = ReadSettingsLines(file, complete);
   std::fclose(file);
@@ -174,7 +171,17 @@ void TForm1::LoadSettings(const std::string& path) {
   }
 }
 
-void TForm1::SaveSettings(const std::string& path) {
+FileProblem TForm1::SaveSettings(const std::string& path) {
+  std::string content;
+  try {
+    content = SettingsText();
+  } catch (...) {
+    return {"memory ran out"};
+  }
+  return SaveWhole(path, content);
+}
+
+std::string TForm1::SettingsText() {
   std::string content;
   auto line = [&content](const std::string& text) {
     content += text;
@@ -215,14 +222,7 @@ void TForm1::SaveSettings(const std::string& path) {
     line(FormatGeneral(present ? Store.PickedPoints[i].X : 0.0));
     line(FormatGeneral(present ? Store.PickedPoints[i].Y : 0.0));
   }
-
-  // Through a symbolic link the file it names is saved, and the link stays.
-  const std::string target = FollowLinks(path);
-  if (target.empty()) return;
-  // Where the file cannot be replaced, it is written in place. A write that failed beside it
-  // (a full disk) is not tried again there: it would most likely fail as well, with the
-  // previous settings at stake.
-  if (SaveReplacing(target, content) == Replacing::NotPossible) SaveInPlace(target, content);
+  return content;
 }
 
 }  // namespace sorea

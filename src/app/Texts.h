@@ -19,6 +19,8 @@ inline constexpr std::string_view kZeroLengthMessage = "\220\241\226@\202\252\20
 inline constexpr std::string_view kTooLargeMessage = "\215\300\225W\202\334\202\275\202\315\220\241\226@\202\252\221\345\202\253\202\267\202\254\202\334\202\267\202\314\202\305\215\354\220}\217o\227\210\202\334\202\271\202\361";
 // 確認
 inline constexpr std::string_view kMessageCaption = "\212m\224F";
+// JWC_TEMP.TXT に書き込めませんでしたので作図出来ません。図面は元のままです
+inline constexpr std::string_view kResultNotWrittenMessage = "JWC_TEMP.TXT \202\311\217\221\202\253\215\236\202\337\202\334\202\271\202\361\202\305\202\265\202\275\202\314\202\305\215\354\220}\217o\227\210\202\334\202\271\202\361\201B\220}\226\312\202\315\214\263\202\314\202\334\202\334\202\305\202\267";
 // 　
 inline constexpr std::string_view kStatusIdle = "\201@";
 // 処理中です

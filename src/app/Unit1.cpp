@@ -175,7 +175,11 @@ void TForm1::FillTextTypeList(const ElementStore& store) {
 void TForm1::FormShow() {
   InitElementStore();
   ProgramFolder = WithSeparator(view_.ExecutableFolder());
-  ReadExchangeFile(ProgramFolder + "JWC_TEMP.TXT");
+  const std::string exchange = ProgramFolder + "JWC_TEMP.TXT";
+  // A pipe or a device there reads as no file at all.
+  if (KindOf(exchange) == FileKind::Other)
+    view_.Warn(exchange + " is not a regular file: not read");
+  ReadExchangeFile(exchange);
   ResetWriterState();
   FillTextTypeList(Store);
   LoadSettings(ProgramFolder + "rusk.dat");
@@ -188,8 +192,19 @@ void TForm1::FormClose() {
   // the show sequence there is no folder to write to and nothing to hand back.
   if (closed_ || !shown_) return;
   closed_ = true;
-  WriteExchangeFile(ProgramFolder + "JWC_TEMP.TXT");
+  const std::string exchange = ProgramFolder + "JWC_TEMP.TXT";
+  const FileProblem problem = WriteExchangeFile(exchange);
   ReleaseElementStore();
+  // Jw_cad finds no result, or "hq": the user must hear that nothing was drawn, and why.
+  if (problem) {
+    std::string detail;
+    try {
+      detail = exchange + ": " + Describe(problem);
+    } catch (...) {
+      // The message still goes out, without its detail.
+    }
+    view_.ShowFailure(texts::kResultNotWrittenMessage, texts::kCaption, detail);
+  }
 }
 
 void TForm1::Button2Click() {
@@ -254,7 +269,9 @@ void TForm1::Button1Click() {
   DimensionSettings settings;
   if (!ReadDimensionSettings(settings)) return;
 
-  SaveSettings(ProgramFolder + "rusk.dat");
+  if (const FileProblem problem = SaveSettings(ProgramFolder + "rusk.dat")) {
+    view_.Warn("settings not saved: " + ProgramFolder + "rusk.dat: " + Describe(problem));
+  }
 
   // Paper millimetres to drawing units, once.
   const double scale = DrawingScale(Store);
@@ -283,7 +300,12 @@ void TForm1::Button1Click() {
   }
 
   SetStatus(texts::kStatusWorking);
-  WriteVerticalDimension(drawing, Store);
+  try {
+    WriteVerticalDimension(drawing, Store);
+  } catch (...) {
+    // Memory ran out part way: no part of a dimension may reach Jw_cad.
+    Store.OutputLost = true;
+  }
   SetStatus(texts::kStatusWriting);
   view_.Close();
 }

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "util/Files.h"
+
 namespace sorea {
 
 struct DimensionSettings;
@@ -91,6 +93,14 @@ class FormView {
   virtual void SetFocus(ControlId control) = 0;
   // The confirmation box: caption, question-mark icon, one OK button; returns when dismissed.
   virtual void ShowMessage(std::string_view text, std::string_view caption) = 0;
+  // The result for Jw_cad could not be written: text and caption for the user (a warning box
+  // that returns when dismissed), detail (the file and the system's reason) for a log.
+  virtual void ShowFailure(std::string_view text, std::string_view caption,
+                           std::string_view detail) = 0;
+  // Something went wrong that the user need not stop for (settings not saved, a file that is
+  // no plain file read as missing). A window says nothing: a folder without write access is a
+  // normal installation.
+  virtual void Warn(std::string_view /*text*/) {}
   // LabelA1's caption changed: repaint it now (the job does not return to the event loop).
   virtual void RepaintStatus() = 0;
   // Close the window. The platform calls TForm1::FormClose as the window closes.
@@ -119,9 +129,10 @@ class TForm1 {
   void FormClose();
   void Button1Click();  // OK: the dimension job
   void Button2Click();  // Cancel
-  // rusk.dat: the dialog's values and position between runs.
+  // rusk.dat: the dialog's values and position between runs. A read-only file is left as the
+  // user froze it.
   void LoadSettings(const std::string& path);
-  void SaveSettings(const std::string& path);
+  FileProblem SaveSettings(const std::string& path);
 
   // Lookup by id, for views and drivers; nullptr when the control is of another kind.
   TComboBox* ComboBox(ControlId id) { return Find<TComboBox>(id); }
@@ -147,6 +158,7 @@ class TForm1 {
   template <typename T>
   T* Find(ControlId id);
   void SetStatus(std::string_view text);
+  std::string SettingsText();
 
   FormView& view_;
   bool shown_ = false;

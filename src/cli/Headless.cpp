@@ -5,7 +5,10 @@
 //
 // Exit codes: 0 the dialog closed (OK built the dimension, or Cancel); 2 a usage error, with
 // nothing written; 3 OK refused a value (stderr "refused: NAME"); 4 OK showed its message
-// (stderr "message: TEXT"). After 3 and 4 the dialog is cancelled, as a user would.
+// (stderr "message: TEXT"); 5 the result could not be written to JWC_TEMP.TXT (stderr
+// "error: result not written: FILE: REASON"), whatever else happened. After 3 and 4 the dialog
+// is cancelled, as a user would. Settings that could not be saved and a JWC_TEMP.TXT or
+// rusk.dat that is no plain file are told on stderr with "warning: ", and change no exit code.
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -36,7 +39,8 @@ const CommandUsage kUsage = {
     "  or edit field NAME as the user would, or Left and Top, the window's position;\n"
     "  --print-state prints them all once set. --press presses OK (the default) or Cancel.\n"
     "  Exit codes: 0 the dialog closed; 2 a usage error, nothing written; 3 OK refused a value;\n"
-    "  4 OK showed its message.\n"
+    "  4 OK showed its message; 5 JWC_TEMP.TXT could not be written (\"error: \" on stderr).\n"
+    "  Settings not saved are told with \"warning: \" on stderr.\n"
     "  sorea-cli inspect --help and sorea-cli preview --help tell of the other commands.\n"};
 
 // One --set: a control of the dialog, or the window's position (Left, Top).
@@ -66,6 +70,14 @@ class HeadlessView final : public FormView {
   void ShowMessage(std::string_view text, std::string_view) override {
     message_ = std::string(text);
   }
+  void ShowFailure(std::string_view, std::string_view, std::string_view detail) override {
+    std::fprintf(stderr, "error: result not written: %.*s\n", static_cast<int>(detail.size()),
+                 detail.data());
+    failed_ = true;
+  }
+  void Warn(std::string_view text) override {
+    std::fprintf(stderr, "warning: %.*s\n", static_cast<int>(text.size()), text.data());
+  }
   void RepaintStatus() override {
     if (form_ != nullptr) {
       std::fprintf(stderr, "status: %s\n", Cp932ToUtf8(form_->LabelA1.Caption).c_str());
@@ -86,6 +98,7 @@ class HeadlessView final : public FormView {
   std::optional<ControlId> focus_;
   std::optional<std::string> message_;
   bool closed_ = false;
+  bool failed_ = false;
 
  private:
   std::string folder_;
@@ -285,25 +298,27 @@ int RunHeadless(const std::vector<std::string>& args) {
   for (const SetOption& option : options.sets) Apply(option, form, view);
   if (options.printState) PrintState(form, view, filled);
 
+  // The result not handed back outweighs whatever else the run ended with.
+  auto finish = [&view](int code) { return view.failed_ ? 5 : code; };
   if (options.press == "cancel") {
     form.Button2Click();
-    return 0;
+    return finish(0);
   }
   form.Button1Click();
-  if (view.closed_) return 0;
+  if (view.closed_) return finish(0);
   if (view.focus_) {
     const std::string_view name = ControlName(*view.focus_);
     std::fprintf(stderr, "refused: %.*s\n", static_cast<int>(name.size()), name.data());
     form.Button2Click();
-    return 3;
+    return finish(3);
   }
   if (view.message_) {
     std::fprintf(stderr, "message: %s\n", Cp932ToUtf8(*view.message_).c_str());
     form.Button2Click();
-    return 4;
+    return finish(4);
   }
   form.Button2Click();
-  return 1;
+  return finish(1);
 }
 
 }  // namespace sorea::cli

@@ -1,4 +1,5 @@
 // sorea-cli: the dialog's job without a window, and tools around the exchange file.
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ int wmain(int argc, wchar_t** argv) {
 #else
 int main(int argc, char** argv) {
   sorea::UseExtendedPrecision();
+  // A write past the file size limit fails and is told, instead of killing us half-written.
+  std::signal(SIGXFSZ, SIG_IGN);
   return sorea::cli::Dispatch(std::vector<std::string>(argv + 1, argv + argc));
 }
 #endif

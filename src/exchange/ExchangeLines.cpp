@@ -299,8 +299,8 @@ void ParseExchangeLine(std::string_view line) {
 
 bool ReadExchangeFile(const std::string& path) {
   try {
-    if (!FileExists(path)) return false;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), &std::fclose);
+    // Only a plain file: a pipe would hang the dialog, a device would be read without end.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularFile(path), &std::fclose);
     if (!file) return false;
 
     constexpr std::size_t kBlock = std::size_t{1} << 20;

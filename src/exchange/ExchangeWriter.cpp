@@ -21,7 +21,8 @@ void Append(std::string_view text, bool head) {
     if (out.size() == out.capacity()) out.reserve(out.size() + 1000);
     out.push_back(OutputLine{std::string(CutWholeChars(text, kMaxRecordBytes)), head});
   } catch (...) {
-    // Out of memory: the record is lost, the list stays as it was.
+    // Out of memory: the record is lost, and with it the whole result.
+    Store.OutputLost = true;
   }
 }
 
@@ -143,6 +144,7 @@ void WriteFontName(std::string_view name) {
     s.CurrentFontName = std::move(chosen);
     s.FontDue = false;
   } catch (...) {
+    s.OutputLost = true;
   }
 }
 
@@ -196,39 +198,79 @@ bool WritableReal(double value) {
   return std::fabs(value) <= kLargestWritable;  // false for NaN as well
 }
 
-bool WriteExchangeFile(const std::string& path) {
-  std::FILE* file = nullptr;
-  try {
-    std::string content;
-    const std::vector<OutputLine>& out = Store.Output;
-    if (out.empty()) {
-      content = "hq\r\n";
-    } else {
-      for (std::size_t i = 0; i < out.size(); ++i) {
-        content += out[i].Text;
-        if (out[i].Head) {
-          // A record head and its text stand on one line; a head at the very end stays open.
-          if (i + 1 == out.size()) break;
-          content += out[++i].Text;
-        }
-        content += "\r\n";
-      }
+namespace {
+
+// The output list as the file's text: a record head and its text stand on one line, a head at
+// the very end stays open; the single line "hq" when the list is empty.
+std::string OutputText(const std::vector<OutputLine>& out) {
+  if (out.empty()) return "hq\r\n";
+  std::string content;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    content += out[i].Text;
+    if (out[i].Head) {
+      if (i + 1 == out.size()) break;
+      content += out[++i].Text;
     }
-    file = OpenFile(path, "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    const bool closed = std::fclose(file) == 0;
-    file = nullptr;
-    if (written && closed) return true;
-  } catch (...) {
-    // Only building the text can fail this way, before anything was opened: leave whatever
-    // is at the path alone.
-    return false;
+    content += "\r\n";
   }
-  // We created or truncated the file ourselves: a half-written exchange file must not reach
-  // Jw_cad. Only a plain file is ever deleted: a path naming a device or anything else stays.
-  if (IsRegularFile(path)) RemoveFile(path);
-  return false;
+  return content;
+}
+
+// Puts content in the place of the file at path: whole or not at all.
+FileProblem HandBack(const std::string& path, std::string_view content) {
+  // Through a symbolic link the file it names is written, and the link stays.
+  const std::string target = FollowLinks(path);
+  if (target.empty()) return {"the symbolic links never end in a file"};
+  switch (KindOf(target)) {
+    case FileKind::Other:
+      return {"not a regular file"};
+    case FileKind::Regular:
+      if (IsReadOnly(target)) return {"the file is read-only"};
+      break;
+    case FileKind::Missing:
+      break;
+  }
+  FileProblem problem;
+  switch (ReplaceWhole(target, content, problem)) {
+    case Replacing::Done:
+      return {};
+    case Replacing::NotPossible:
+      // A folder that takes no new file, but the file itself may be written.
+      problem = WriteInPlace(target, content);
+      if (!problem) return {};
+      break;
+    case Replacing::WriteFailed:
+      break;
+  }
+  // Jw_cad must never add a partial result to the drawing: the file goes, and where it cannot
+  // go it says "hq", nothing to add. Only a plain file is touched.
+  if (KindOf(target) == FileKind::Regular && !RemoveFile(target)) {
+    WriteInPlace(target, "hq\r\n");
+  }
+  return problem;
+}
+
+}  // namespace
+
+FileProblem WriteExchangeFile(const std::string& path) {
+  std::string content;
+  FileProblem lost;
+  if (Store.OutputLost) {
+    lost = {"memory ran out while the dimension was built: nothing was drawn"};
+  } else {
+    try {
+      content = OutputText(Store.Output);
+    } catch (...) {
+      lost = {"memory ran out while the result was put together: nothing was drawn"};
+    }
+  }
+  if (lost) {
+    // Short enough to need no memory of its own.
+    content.assign("hq\r\n");
+    HandBack(path, content);
+    return lost;
+  }
+  return HandBack(path, content);
 }
 
 }  // namespace sorea

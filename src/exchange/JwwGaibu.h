@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "exchange/BlockTable.h"
+#include "util/Files.h"
 
 namespace sorea {
 
@@ -241,8 +242,10 @@ struct ElementStore : AttributesInForce, DueFlags {
   // The last line read while a dimension is open: from (0, 0) to (1, 0) until one is read.
   LineElement PendingDimensionLine{ElementHeader{}, 0, 0, 0, 1, 0};
 
-  // The output list the writer collects and WriteExchangeFile writes at close.
+  // The output list the writer collects and WriteExchangeFile writes at close. OutputLost:
+  // a record could not be added (memory ran out), so the list is no whole result.
   std::vector<OutputLine> Output;
+  bool OutputLost = false;
 };
 
 extern ElementStore Store;
@@ -258,7 +261,7 @@ void StampElementHeader(ElementHeader& header);
 // ---- Reader -----------------------------------------------------------------------------
 
 // path is UTF-8 (converted to a wide path on Windows). True when the file existed and was
-// read to its end.
+// read to its end; anything but a plain file (following links) counts as missing.
 bool ReadExchangeFile(const std::string& path);
 void ParseExchangeLine(std::string_view line);
 
@@ -280,7 +283,11 @@ void WritePoint(int code, double x, double y, double scale, double angle);
 void WriteText(int kind, std::string_view text, double x, double y, double dx, double dy);
 void WriteDimension(std::string_view text, double x1, double y1, double x2, double y2, double x,
                     double y, double dx, double dy);
-bool WriteExchangeFile(const std::string& path);
+// Hands the output list back at path (UTF-8), "hq" when it is empty: the file is replaced in
+// one step, so it holds the drawing as Jw_cad wrote it or the whole result, never a part. On a
+// failure the file is deleted, or where it cannot be, left holding "hq"; a lost output list
+// gives "hq" and a problem too. A pipe, a device or a read-only file is not touched.
+FileProblem WriteExchangeFile(const std::string& path);
 
 // The largest double whose 15-significant-digit form (FormatGeneral) still lies within a
 // double's range: 1.79769313486231E308. Anything larger is written as 1.79769313486232E308,

@@ -1,5 +1,8 @@
 #include "util/Files.h"
 
+#include <cerrno>
+#include <cstring>
+
 #ifdef _WIN32
 #include <windows.h>
 // <windows.h> renames ReplaceFile to ReplaceFileW; ours is sorea::ReplaceFile.
@@ -132,15 +135,115 @@ std::string WithSeparator(std::string folder) {
 }
 
 #ifdef _WIN32
-bool IsRegularFile(const std::string& path) {
+FileKind KindOf(const std::string& path) {
   struct _stat64 info {};
-  return _wstat64(Widen(path).c_str(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG;
+  if (_wstat64(Widen(path).c_str(), &info) != 0) return FileKind::Missing;
+  return (info.st_mode & _S_IFMT) == _S_IFREG ? FileKind::Regular : FileKind::Other;
 }
+
+std::FILE* OpenRegularFile(const std::string& path) {
+  // No pipe or device has a name inside a folder on Windows; the check keeps out folders.
+  return KindOf(path) == FileKind::Regular ? OpenFile(path, "rb") : nullptr;
+}
+
+bool IsReadOnly(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+namespace {
+bool FlushToDisk(std::FILE* file) {
+  return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+}
+}  // namespace
 #else
-bool IsRegularFile(const std::string& path) {
+FileKind KindOf(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  if (::stat(path.c_str(), &info) != 0) return FileKind::Missing;
+  return S_ISREG(info.st_mode) ? FileKind::Regular : FileKind::Other;
 }
+
+std::FILE* OpenRegularFile(const std::string& path) {
+  // Opened without waiting (a pipe would wait for a writer) and judged by what was opened, so
+  // nothing can be swapped in between the look and the read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags == -1 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+    ::close(fd);
+    return nullptr;
+  }
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) ::close(fd);
+  return file;
+}
+
+bool IsReadOnly(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  if (::geteuid() == 0) return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+namespace {
+bool FlushToDisk(std::FILE* file) {
+  return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+}  // namespace
 #endif
+
+bool IsRegularFile(const std::string& path) {
+  return KindOf(path) == FileKind::Regular;
+}
+
+std::string Describe(const FileProblem& problem) {
+  std::string text = problem.What != nullptr ? problem.What : "";
+  if (problem.Error != 0) {
+    text += ": ";
+    text += std::strerror(problem.Error);
+  }
+  return text;
+}
+
+FileProblem WriteAndClose(std::FILE* file, std::string_view content) {
+  FileProblem problem;
+  if (std::fwrite(content.data(), 1, content.size(), file) != content.size() ||
+      !FlushToDisk(file)) {
+    problem = {"cannot write the file", errno};
+  }
+  if (std::fclose(file) != 0 && !problem) problem = {"cannot write the file", errno};
+  return problem;
+}
+
+Replacing ReplaceWhole(const std::string& target, std::string_view content, FileProblem& problem) {
+  const std::string temporary = target + ".tmp";
+  RemoveFile(temporary);
+  std::FILE* file = CreateNewFile(temporary);
+  if (file == nullptr) {
+    problem = {"cannot create a new file beside it", errno};
+    return Replacing::NotPossible;
+  }
+  problem = WriteAndClose(file, content);
+  if (problem) {
+    RemoveFile(temporary);
+    return Replacing::WriteFailed;
+  }
+  if (ReplaceFile(temporary, target)) return Replacing::Done;
+#ifdef _WIN32
+  problem = {"cannot put the new file in its place", 0};  // MoveFileExW sets no errno
+#else
+  problem = {"cannot put the new file in its place", errno};
+#endif
+  RemoveFile(temporary);
+  return Replacing::NotPossible;
+}
+
+FileProblem WriteInPlace(const std::string& path, std::string_view content) {
+  std::FILE* file = OpenFile(path, "wb");
+  if (file == nullptr) return {"cannot open the file for writing", errno};
+  return WriteAndClose(file, content);
+}
 
 }  // namespace sorea

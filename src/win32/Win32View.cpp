@@ -91,6 +91,10 @@ void Win32View::ShowMessage(std::string_view text, std::string_view caption) {
               MB_ICONQUESTION | MB_OK);
 }
 
+void Win32View::ShowFailure(std::string_view text, std::string_view caption, std::string_view) {
+  MessageBoxW(window_, FromCp932(text).c_str(), FromCp932(caption).c_str(), MB_ICONWARNING | MB_OK);
+}
+
 void Win32View::ShowStatus() {
   SetWindowTextW(ControlHandle(ControlId::LabelA1), FromCp932(form_.LabelA1.Caption).c_str());
 }

@@ -30,6 +30,8 @@ class Win32View final : public FormView {
   std::string ExecutableFolder() override;
   void SetFocus(ControlId control) override;
   void ShowMessage(std::string_view text, std::string_view caption) override;
+  void ShowFailure(std::string_view text, std::string_view caption,
+                   std::string_view detail) override;
   void RepaintStatus() override;
   void Close() override;
   int WindowLeft() override;

@@ -23,6 +23,11 @@ class RecordingView final : public FormView {
     message = std::string(text);
     messageCaption = std::string(caption);
   }
+  void ShowFailure(std::string_view text, std::string_view, std::string_view detail) override {
+    failure = std::string(text);
+    failureDetail = std::string(detail);
+  }
+  void Warn(std::string_view text) override { warnings.push_back(std::string(text)); }
   void RepaintStatus() override {
     if (form_ != nullptr) statuses.push_back(form_->LabelA1.Caption);
   }
@@ -41,6 +46,9 @@ class RecordingView final : public FormView {
   std::optional<ControlId> focus;
   std::optional<std::string> message;
   std::string messageCaption;
+  std::optional<std::string> failure;
+  std::string failureDetail;
+  std::vector<std::string> warnings;
   std::vector<std::string> statuses;
   int closeCalls = 0;
   int left = 0, top = 0, moves = 0;

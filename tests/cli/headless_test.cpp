@@ -1,8 +1,10 @@
 // sorea-cli driven as scripts drive it: the built executable on a scratch program folder,
 // checked by its exit code, its stdout and stderr, and the files it leaves for Jw_cad.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -157,6 +159,126 @@ TEST(HeadlessPress, OutcomesAndFiles) {
     if (!c.written) {
       EXPECT_EQ(written, "hq\r\n");
     }
+    EXPECT_FALSE(program.dir.Exists("rusk.dat.tmp"));
+  }
+}
+
+// The real floor plan with its second pick moved onto the grid, 2610 from the first: Jw_cad's
+// 15 digits measure 2609.9999999999995, and the wall still reads 2,610 when truncated.
+TEST(HeadlessExamples, PickOnTheGridReadsWhole) {
+  Program program("floor-plan");
+  std::string exchange = program.dir.Read("JWC_TEMP.TXT");
+  const std::string from = "hp2   3461.91080358399 -1497.26158243267";
+  ASSERT_NE(exchange.find(from), std::string::npos);
+  exchange.replace(exchange.find(from), from.size(), "hp2   3461.91080358399 -1497.26178038453");
+  program.dir.Write("JWC_TEMP.TXT", exchange);
+  const RunResult result = program.Cli({"--set", "ComboBox5=0"});
+  ASSERT_EQ(result.Exit, 0) << result.Err;
+  EXPECT_NE(program.dir.Read("JWC_TEMP.TXT").find(" \"2,610\r\n"), std::string::npos);
+}
+
+// What goes wrong with the files is told: the result not written with exit 5 and "error: ",
+// settings not saved and a file that is no plain file with "warning: ". Nothing waits on a pipe.
+TEST(HeadlessFiles, FailuresAreTold) {
+  namespace fs = std::filesystem;
+  using Setup = std::function<void(const ScratchFolder&)>;
+  const Setup none = [](const ScratchFolder&) {};
+  const Setup pipeJwc = [](const ScratchFolder& f) {
+    fs::remove(f.File("JWC_TEMP.TXT"));
+    ::mkfifo(f.File("JWC_TEMP.TXT").c_str(), 0666);
+  };
+  const Setup pipeRusk = [](const ScratchFolder& f) {
+    fs::remove(f.File("rusk.dat"));
+    ::mkfifo(f.File("rusk.dat").c_str(), 0666);
+  };
+  const Setup frozen = [](const ScratchFolder& f) { ::chmod(f.File("rusk.dat").c_str(), 0444); };
+  struct Case {
+    const char* name;
+    Setup setUp;
+    std::vector<std::string> wrapper;  // run sorea-cli under these commands
+    std::string args;
+    int exit;
+    std::vector<std::string> told;  // lines on stderr, in this order
+    std::string jwc;                // "golden", "written" (a dimension), "absent" or "pipe"
+    bool ruskKept = true;
+    std::string example = "complete-run";
+  };
+  const std::string notWritten = "error: result not written: ";
+  const std::string notSaved = "warning: settings not saved: ";
+  const std::vector<Case> cases = {
+      // Read as missing: every pick at (0, 0), so OK shows its message and cancels.
+      {"pipe for JWC_TEMP.TXT, OK",
+       pipeJwc,
+       {},
+       "--press ok",
+       5,
+       {"warning: ", "JWC_TEMP.TXT is not a regular file: not read", "message: ", notWritten,
+        "JWC_TEMP.TXT: not a regular file"},
+       "pipe",
+       false},
+      {"pipe for JWC_TEMP.TXT, Cancel",
+       pipeJwc,
+       {},
+       "--press cancel",
+       5,
+       {"not a regular file: not read", notWritten},
+       "pipe"},
+      {"pipe for rusk.dat",
+       pipeRusk,
+       {},
+       "--set ComboBox3=1",
+       0,
+       {"rusk.dat is not a regular file: not read", notSaved, "rusk.dat: not a regular file"},
+       "written"},
+      {"rusk.dat read-only",
+       frozen,
+       {},
+       "--set Edit4=7",
+       0,
+       {notSaved, "rusk.dat: the file is read-only"},
+       "golden"},
+      // 400 bytes take the settings and stderr, not the 597 bytes of the result.
+      {"file size limit",
+       none,
+       {"prlimit", "--fsize=400"},
+       "",
+       5,
+       {notWritten, "JWC_TEMP.TXT: cannot write the file: File too large"},
+       "absent",
+       true,
+       "axis-angle"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Program program(c.example);
+    const std::string settings = program.dir.Read("rusk.dat");
+    c.setUp(program.dir);
+    std::vector<std::string> command = {"20"};
+    command.insert(command.end(), c.wrapper.begin(), c.wrapper.end());
+    command.insert(command.end(), {kCli, "--folder", program.dir.Path()});
+    for (const std::string& arg : Words(c.args)) command.push_back(arg);
+    const RunResult result = RunProgram("timeout", command);
+    EXPECT_EQ(result.Exit, c.exit) << result.Err;
+    std::size_t at = 0;
+    for (const std::string& told : c.told) {
+      at = result.Err.find(told, at);
+      EXPECT_NE(at, std::string::npos) << told << " in\n" << result.Err;
+      if (at == std::string::npos) break;
+    }
+    const fs::file_status status = fs::symlink_status(program.dir.File("JWC_TEMP.TXT"));
+    if (c.jwc == "pipe") {
+      EXPECT_TRUE(fs::is_fifo(status));
+    } else if (c.jwc == "absent") {
+      EXPECT_FALSE(fs::exists(status));
+    } else if (c.jwc == "written") {
+      EXPECT_NE(program.dir.Read("JWC_TEMP.TXT").find(" \"1000\r\n"), std::string::npos);
+    } else {
+      EXPECT_EQ(program.dir.Read("JWC_TEMP.TXT"), ReadFile(kGolden + c.example + ".txt"));
+    }
+    if (c.ruskKept && fs::is_regular_file(program.dir.File("rusk.dat"))) {
+      EXPECT_EQ(program.dir.Read("rusk.dat"), settings);  // frozen, or the same values
+    }
+    EXPECT_FALSE(program.dir.Exists("JWC_TEMP.TXT.tmp"));
     EXPECT_FALSE(program.dir.Exists("rusk.dat.tmp"));
   }
 }

@@ -1,7 +1,6 @@
 // Reading and writing JWC_TEMP.TXT as files: line ends, odd bytes, failures, the round trip
 // through our own writer and the files real Jw_cad installations wrote.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "exchange/JwwGaibu.h"
+#include "support/TestSupport.h"
 #include "util/MyFunc.h"
 
 namespace sorea {
@@ -88,11 +88,17 @@ TEST_F(ExchangeFile, LineEndsAndEndOfFile) {
 TEST_F(ExchangeFile, MissingOrUnreadableFilesLeaveTheStoreAlone) {
   Put("plain", "hk 5\r\n");
   // Running as root, a chmod 000 file can still be read; these paths fail for everyone.
-  const std::vector<std::string> paths = {Path("missing.txt"), dir_.string(),
-                                          Path("plain") + "/JWC_TEMP.TXT", ""};
+  // A pipe would wait for a writer and /dev/zero never ends: neither is read.
+  ::mkfifo(Path("pipe").c_str(), 0666);
+  fs::create_symlink("/dev/zero", Path("zero"));
+  const std::vector<std::string> paths = {
+      Path("missing.txt"), dir_.string(), Path("plain") + "/JWC_TEMP.TXT", "",
+      Path("pipe"),        Path("zero")};
   for (const std::string& path : paths) {
     InitElementStore();
+    ::alarm(10);
     EXPECT_FALSE(ReadExchangeFile(path)) << path;
+    ::alarm(0);
     EXPECT_EQ(Store.AxisAngle, 0) << path;
     EXPECT_EQ(Store.PickedPointCount, 0) << path;
   }
@@ -208,53 +214,156 @@ TEST_F(ExchangeFile, WritesRecordsWithCrLfAndJoinsOnlyHeads) {
     ResetWriterState();
     c.calls();
     const std::size_t entries = Store.Output.size();
-    ASSERT_TRUE(WriteExchangeFile(Path("out.txt"))) << c.name;
+    ASSERT_FALSE(WriteExchangeFile(Path("out.txt"))) << c.name;
     EXPECT_EQ(Slurp(Path("out.txt")), c.bytes) << c.name;
     EXPECT_EQ(Store.Output.size(), entries) << c.name;
   }
 }
 
-TEST_F(ExchangeFile, WriteFailureLeavesNothingBehind) {
-  Put("plain", "keep me");
-  fs::create_directories(dir_ / "JWC_TEMP.TXT");
+// Handing the result back: JWC_TEMP.TXT holds Jw_cad's file or the whole result, never a part.
+namespace handing_back {
+
+using testing::kCannotSetUp;
+using testing::RunRestricted;
+using testing::ScratchFolder;
+
+const std::string kFromJwCad = "hk 0\r\nhp1 0 0\r\nhp2 0 2610\r\n";
+
+// What stands at a name afterwards.
+enum class After { Result, Previous, Hq, Absent, Folder, Link, Pipe };
+
+// A result of 50 lines, about 450 bytes.
+void BuildResult() {
   InitElementStore();
   ResetWriterState();
-  WriteLine(0, 0, 1, 1);
-  for (const std::string& path : {Path("plain") + "/JWC_TEMP.TXT", Path("JWC_TEMP.TXT"),
-                                  Path("no/such/folder/JWC_TEMP.TXT")}) {
-    EXPECT_FALSE(WriteExchangeFile(path)) << path;
-  }
-  EXPECT_EQ(Slurp(Path("plain")), "keep me");
-  EXPECT_TRUE(fs::is_directory(dir_ / "JWC_TEMP.TXT"));
-  EXPECT_FALSE(fs::exists(dir_ / "no"));
-  EXPECT_EQ(Store.Output.size(), 1u);
+  for (int i = 1; i <= 50; ++i) WriteLine(0, 0, i, 1);
 }
 
-TEST_F(ExchangeFile, PartlyWrittenFileIsDeleted) {
-  // In a child process whose file size limit is 16 bytes, the file opens but the write
-  // fails part-way; the half-written file must be gone afterwards.
-  const std::string path = Path("JWC_TEMP.TXT");
-  Put("JWC_TEMP.TXT", "old contents that are longer than the limit");
-  pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {
-      16, 16
-    };
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    InitElementStore();
-    ResetWriterState();
-    for (int i = 0; i < 100; ++i) WriteLine(0, 0, i + 1, 1);
-    const bool ok = WriteExchangeFile(path);
-    ::_exit(ok ? 1 : fs::exists(path) ? 2 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: reported success, 2: partial file left";
-  EXPECT_FALSE(fs::exists(path));
+std::string ResultBytes() {
+  std::string bytes;
+  for (int i = 1; i <= 50; ++i) bytes += "0 0 " + std::to_string(i) + " 1\r\n";
+  return bytes;
 }
+
+void Expect(const ScratchFolder& folder, const std::string& name, After after) {
+  SCOPED_TRACE(name);
+  const fs::file_status status = fs::symlink_status(folder.File(name));
+  switch (after) {
+    case After::Result:
+      EXPECT_EQ(folder.Read(name), ResultBytes());
+      break;
+    case After::Previous:
+      EXPECT_EQ(folder.Read(name), kFromJwCad);
+      break;
+    case After::Hq:
+      EXPECT_EQ(folder.Read(name), "hq\r\n");
+      break;
+    case After::Absent:
+      EXPECT_FALSE(fs::exists(status));
+      break;
+    case After::Folder:
+      EXPECT_TRUE(fs::is_directory(status));
+      break;
+    case After::Link:
+      EXPECT_TRUE(fs::is_symlink(status));
+      break;
+    case After::Pipe:
+      EXPECT_TRUE(fs::is_fifo(status));
+      break;
+  }
+}
+
+TEST(HandingBack, WhereTheResultGoes) {
+  using F = const ScratchFolder&;
+  const std::string jwc = "JWC_TEMP.TXT", tmp = "JWC_TEMP.TXT.tmp";
+  auto put = [](F f, const std::string& name) {
+    fs::create_directories(fs::path(f.File(name)).parent_path());
+    f.Write(name, kFromJwCad);
+  };
+  auto link = [](F f, const std::string& name, const std::string& target) {
+    fs::create_symlink(target, f.File(name));
+  };
+  struct Case {
+    const char* name;
+    std::function<void(F)> setUp;
+    std::vector<std::pair<std::string, After>> after;
+    bool written = true;
+    bool lost = false;  // memory ran out for a record
+    std::string writeTo = "JWC_TEMP.TXT";
+  };
+  // clang-format off
+  const std::vector<Case> cases = {
+      {"over Jw_cad's file", [&](F f) { put(f, jwc); }, {{jwc, After::Result}, {tmp, After::Absent}}},
+      {"no file yet", [](F) {}, {{jwc, After::Result}, {tmp, After::Absent}}},
+      {"through a link", [&](F f) { put(f, "o/j.txt"); link(f, jwc, "o/j.txt"); },
+       {{jwc, After::Link}, {"o/j.txt", After::Result}, {"o/j.txt.tmp", After::Absent}}},
+      {"stale temporary file", [&](F f) { put(f, jwc); f.Write(tmp, "0 0 1"); },
+       {{jwc, After::Result}, {tmp, After::Absent}}},
+      {"stale temporary link is not written through", [&](F f) { put(f, "victim"); link(f, tmp, "victim"); },
+       {{jwc, After::Result}, {"victim", After::Previous}, {tmp, After::Absent}}},
+      {"temporary name taken by a folder: in place", [&](F f) { put(f, jwc); fs::create_directory(f.File(tmp)); },
+       {{jwc, After::Result}, {tmp, After::Folder}}},
+      {"a folder in its place", [&](F f) { fs::create_directory(f.File(jwc)); }, {{jwc, After::Folder}}, false},
+      {"a pipe in its place", [&](F f) { ::mkfifo(f.File(jwc).c_str(), 0666); },
+       {{jwc, After::Pipe}, {tmp, After::Absent}}, false},
+      {"read-only", [&](F f) { put(f, jwc); ::chmod(f.File(jwc).c_str(), 0444); }, {{jwc, After::Previous}}, false},
+      {"memory ran out for a record", [&](F f) { put(f, jwc); }, {{jwc, After::Hq}}, false, true},
+      {"no such folder", [](F) {}, {{"no", After::Absent}}, false, false, "no/JWC_TEMP.TXT"},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    c.setUp(folder);
+    BuildResult();
+    Store.OutputLost = c.lost;
+    ::alarm(10);  // a write that waits on a pipe fails here instead of hanging the suite
+    const FileProblem problem = WriteExchangeFile(folder.File(c.writeTo));
+    ::alarm(0);
+    EXPECT_EQ(!problem, c.written) << Describe(problem);
+    for (const auto& [name, after] : c.after) Expect(folder, name, after);
+  }
+}
+
+// A write cut short by the file size limit, in a folder that takes new files and, as a user
+// who may only change the file itself, in one that does not.
+TEST(HandingBack, FailuresLeaveNoPartOfTheResult) {
+  struct Case {
+    const char* name;
+    bool closed;
+    bool jwcFile;
+    rlim_t fileSizeLimit;
+    After after;
+    bool written;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"beside it", false, true, 0, After::Result, true},
+      {"beside it, cut short: the file goes", false, true, 100, After::Absent, false},
+      {"in place", true, true, 0, After::Result, true},
+      {"in place, cut short: hq", true, true, 100, After::Hq, false},
+      {"in place, no file to write", true, false, 0, After::Absent, false},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    if (c.jwcFile) {
+      folder.Write("JWC_TEMP.TXT", kFromJwCad);
+      ::chmod(folder.File("JWC_TEMP.TXT").c_str(), 0666);
+    }
+    const int status = RunRestricted(folder, c.closed, c.fileSizeLimit, [&] {
+      BuildResult();
+      return WriteExchangeFile(folder.File("JWC_TEMP.TXT")) ? 1 : 0;
+    });
+    if (status == kCannotSetUp) GTEST_SKIP() << "cannot write as a user who may not create files";
+    EXPECT_EQ(status, c.written ? 0 : 1);
+    Expect(folder, "JWC_TEMP.TXT", c.after);
+    Expect(folder, "JWC_TEMP.TXT.tmp", After::Absent);
+  }
+}
+
+}  // namespace handing_back
 
 TEST_F(ExchangeFile, RoundTripThroughWriterAndReader) {
   const std::string japanese = "\x90\x9e\x96\x40 \x82\xa0\x81\x40x";  // 寸法 あ　x
@@ -281,7 +390,7 @@ TEST_F(ExchangeFile, RoundTripThroughWriterAndReader) {
   WriteDimension("", 0, 0, 0, 1234.5, -10, 600, 0, 1);
   WriteEntityFlags(1);
   WriteLine(5, 5, 6, 6);
-  ASSERT_TRUE(WriteExchangeFile(Path("JWC_TEMP.TXT")));
+  ASSERT_FALSE(WriteExchangeFile(Path("JWC_TEMP.TXT")));
 
   InitElementStore();
   ASSERT_TRUE(ReadExchangeFile(Path("JWC_TEMP.TXT")));

@@ -5,7 +5,14 @@
 
 #include <stdlib.h>
 #ifndef _WIN32
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
 #endif
 
 #include <cstdlib>
@@ -92,6 +99,42 @@ inline RunResult RunProgram(const std::string& executable, const std::vector<std
   result.Out = output.Read("stdout");
   result.Err = output.Read("stderr");
   return result;
+}
+
+// The exit status of RunRestricted when the restriction could not be set up.
+inline constexpr int kCannotSetUp = 77;
+
+// Runs body in a child process whose exit status is body's result. With closed set the child
+// may not create files in folder: under root it becomes nobody (the folder and its files stay
+// root's, and the folder is closed by its mode), otherwise it is the folder's owner with the
+// folder made read-only; without it the folder is open to the child. A fileSizeLimit above 0
+// makes every write past that many bytes fail (and raise no signal). kCannotSetUp when the
+// restriction could not be made.
+inline int RunRestricted(const ScratchFolder& folder, bool closed, rlim_t fileSizeLimit,
+                         const std::function<int()>& body) {
+  const bool root = ::geteuid() == 0;
+  ::chmod(folder.Path().c_str(), closed ? 0555 : (root ? 0777 : 0700));
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (root && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+      ::_exit(kCannotSetUp);
+    }
+    const std::string probe = folder.File("probe");
+    if (::mkdir(probe.c_str(), 0700) == 0) {
+      ::rmdir(probe.c_str());
+      if (closed) ::_exit(kCannotSetUp);
+    }
+    if (fileSizeLimit > 0) {
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{fileSizeLimit, fileSizeLimit};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(kCannotSetUp);
+    }
+    ::_exit(body());
+  }
+  int status = -1;
+  if (pid > 0) ::waitpid(pid, &status, 0);
+  ::chmod(folder.Path().c_str(), 0700);
+  return pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 #endif
 

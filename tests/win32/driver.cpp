@@ -7,7 +7,8 @@
 //   sorea-driver run EXE [--expect NAME=VALUE]... [--set NAME=VALUE]... [--tabs N]
 //                [--drop COMBOBOX [--drop-key enter|esc]]
 //                [--press ok|cancel|enter|esc|close|alt-y|alt-n]
-//                [--expect-focus NAME] [--expect-message 1] [--expect-position X,Y]
+//                [--expect-focus NAME] [--expect-message 1] [--expect-failure 1]
+//                [--expect-position X,Y]
 //   sorea-driver attach EXE [run options]       the same, on a sorea.exe started by another
 //                                               program (the batch file through cmd)
 //   sorea-driver typing EXE                     byte limits while typing and pasting
@@ -408,6 +409,34 @@ struct BoxQuery {
   HWND found = nullptr;
 };
 
+// A modal message box of the dialog with this caption, text and icon and an OK button alone,
+// then dismissed with OK.
+void CheckMessageBox(Program& p, const wchar_t* caption, const std::wstring& text,
+                     const std::wstring& icon) {
+  const std::string what = "message box \"" + ToUtf8(caption) + "\"";
+  HWND box = FindProcessWindow(p.info.dwProcessId, caption, L"#32770");
+  Check(box != nullptr, what + " appears");
+  if (!box) return;
+  Check(Text(GetDlgItem(box, 0xFFFF)) == text, what + ": text",
+        ToUtf8(Text(GetDlgItem(box, 0xFFFF))));
+  HWND ok = GetDlgItem(box, IDOK);
+  Check(ok && IsWindowVisible(ok), what + " has an OK button");
+  for (int other : {IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE}) {
+    HWND b = GetDlgItem(box, other);
+    Check(!b || !IsWindowVisible(b), what + " has no button " + std::to_string(other));
+  }
+  Check(!IsWindowEnabled(p.dialog), what + " is modal");
+  int wanted = 0, others = 0;
+  for (const auto& [hwnd, facts] : Probe(p)) {
+    if (GetParent(hwnd) != box || facts.icon.empty()) continue;
+    ++(facts.icon == icon ? wanted : others);
+  }
+  Check(wanted == 1 && others == 0, what + " shows the " + ToUtf8(icon) + " icon",
+        std::to_string(wanted) + " " + ToUtf8(icon) + ", " + std::to_string(others) + " other");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  Check(WaitFor([&] { return !IsWindow(box); }, 5000), what + " dismissed");
+}
+
 void RunCase(Program& p, const std::wstring& folder, const std::vector<std::string>& args) {
   HWND statusStrip = Control(p, "LabelA1");
   std::string press = "ok";
@@ -417,6 +446,7 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
   WPARAM dropKey = VK_RETURN;
   int tabs = 0;
   bool expectMessage = false;
+  bool expectFailure = false;
   for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
     if (args[i] == "--set") {
       std::size_t eq = args[i + 1].find('=');
@@ -428,6 +458,8 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
       expectFocus = args[i + 1];
     } else if (args[i] == "--expect-message") {
       expectMessage = args[i + 1] == "1";
+    } else if (args[i] == "--expect-failure") {
+      expectFailure = args[i + 1] == "1";
     } else if (args[i] == "--expect-position") {
       expectPosition = args[i + 1];
     } else if (args[i] == "--tabs") {
@@ -487,29 +519,7 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
           "settings file untouched");
     PostMessageW(Control(p, "Button2"), BM_CLICK, 0, 0);
   } else if (expectMessage) {
-    HWND box = FindProcessWindow(p.info.dwProcessId, L"確認", L"#32770");
-    Check(box != nullptr, "message box \"確認\" appears");
-    if (box) {
-      HWND text = GetDlgItem(box, 0xFFFF);
-      Check(Text(text) == L"寸法が「0」になりますので作図出来ません", "message text",
-            ToUtf8(Text(text)));
-      HWND ok = GetDlgItem(box, IDOK);
-      Check(ok && IsWindowVisible(ok), "message box has an OK button");
-      for (int other : {IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE}) {
-        HWND b = GetDlgItem(box, other);
-        Check(!b || !IsWindowVisible(b), "message box has no button " + std::to_string(other));
-      }
-      Check(!IsWindowEnabled(p.dialog), "message box is modal");
-      int questions = 0, others = 0;
-      for (const auto& [hwnd, facts] : Probe(p)) {
-        if (GetParent(hwnd) != box || facts.icon.empty()) continue;
-        ++(facts.icon == L"question" ? questions : others);
-      }
-      Check(questions == 1 && others == 0, "message box shows the question icon",
-            std::to_string(questions) + " question, " + std::to_string(others) + " other");
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-      Check(WaitFor([&] { return !IsWindow(box); }, 5000), "message box dismissed");
-    }
+    CheckMessageBox(p, L"確認", L"寸法が「0」になりますので作図出来ません", L"question");
     Check(Running(p) && IsWindowVisible(p.dialog), "dialog stays open after the message");
     Check(WaitFor([&] { return IsWindowEnabled(p.dialog) != 0; }, 5000), "dialog enabled again");
     Check(Exists(folder + L"rusk.dat"), "settings saved before the message");
@@ -517,6 +527,13 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
     Check(Text(Control(p, "LabelA1")) == L"　", "status strip still idle");
     // The user gives up: Cancel hands back "hq".
     PostMessageW(Control(p, "Button2"), BM_CLICK, 0, 0);
+  }
+  if (expectFailure) {
+    // The result could not be written: the user is told before the dialog closes.
+    CheckMessageBox(p, L"ソレア",
+                    L"JWC_TEMP.TXT に書き込めませんでしたので作図出来ません。図面は元のままです",
+                    L"exclamation");
+    Check(FileBytes(folder + L"JWC_TEMP.TXT") == exchangeBefore, "exchange file untouched");
   }
   const bool finishes = expectFocus.empty() && !expectMessage &&
                         (press == "ok" || press == "enter" || press == "alt-y");

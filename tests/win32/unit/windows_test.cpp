@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/AppTestSupport.h"
+#include "app/Unit1.h"
+#include "exchange/JwwGaibu.h"
 #include "util/Files.h"
 #include "util/WinText.h"
 
@@ -161,6 +164,62 @@ TEST_F(WindowsFiles, ReplaceMovesTheNewFileOverTheOld) {
       EXPECT_EQ(Get(target), "old\r\n") << c.what;
     }
     SetFileAttributesW(win::FromUtf8(target).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+// The result and the settings through MoveFileExW, in a folder with a Japanese name: replaced
+// whole, past a stale temporary file, in place where the temporary name is taken, and a file
+// the user made read-only left as it is, with the failure told.
+TEST_F(WindowsFiles, ResultAndSettingsReplacedWhole) {
+  enum Setup { Old, StaleTemporary, TemporaryFolder, ReadOnly };
+  struct Case {
+    const char* what;
+    Setup setup;
+    bool written;
+  };
+  const Case cases[] = {
+      {"over Jw_cad's file", Old, true},
+      {"past a stale temporary file", StaleTemporary, true},
+      {"temporary name taken: in place", TemporaryFolder, true},
+      {"read-only", ReadOnly, false},
+  };
+  for (const Case& c : cases) {
+    for (const char* name : {"JWC_TEMP.TXT", "rusk.dat"}) {
+      SCOPED_TRACE(std::string(c.what) + ", " + name);
+      TearDown();
+      SetUp();
+      const std::string target = Path(name);
+      const std::string temporary = target + ".tmp";
+      Put(target, "old\r\n");
+      if (c.setup == StaleTemporary) Put(temporary, "half");
+      if (c.setup == TemporaryFolder) std::filesystem::create_directory(win::FromUtf8(temporary));
+      if (c.setup == ReadOnly) {
+        SetFileAttributesW(win::FromUtf8(target).c_str(), FILE_ATTRIBUTE_READONLY);
+      }
+      FileProblem problem;
+      if (name[0] == 'J') {
+        InitElementStore();
+        ResetWriterState();
+        WriteLine(0, 0, 1, 1);
+        problem = WriteExchangeFile(target);
+      } else {
+        testing::RecordingView view(WithSeparator(win::ToUtf8(dir_.wstring())));
+        TForm1 form(view);
+        problem = form.SaveSettings(target);
+      }
+      EXPECT_EQ(!problem, c.written) << Describe(problem);
+      const std::string after = Get(target);
+      if (!c.written) {
+        EXPECT_EQ(after, "old\r\n");
+      } else if (name[0] == 'J') {
+        EXPECT_EQ(after, "0 0 1 1\r\n");
+      } else {
+        EXPECT_EQ(after.rfind("100\r\n100\r\n", 0), 0u) << after;  // the first run's position
+      }
+      EXPECT_EQ(FileExists(temporary), false);
+      EXPECT_EQ(std::filesystem::is_directory(win::FromUtf8(temporary)),
+                c.setup == TemporaryFolder);
+    }
   }
 }
 

@@ -7,7 +7,7 @@ Reads the REM directives of the batch file BATCH as Jw_cad does before it starts
 first line is the title in the list of transformations, "#jww" marks the file as one, "#cd"
 makes the batch file's folder the current folder and the place of JWC_TEMP.TXT, "#1" to "#n"
 are the prompts for the points the user picks, and "#e" says that the file is read back when
-the batch file has ended. Then writes JWC_TEMP.TXT beside BATCH as Jw_cad would: the header
+the batch file has ended; Jw_cad reads the directives in order and stops at "#e". Then writes JWC_TEMP.TXT beside BATCH as Jw_cad would: the header
 records of the real drawing SAMPLE (a JWC_TEMP.TXT Jw_cad wrote), one "hp" record per prompt,
 and the drawing's attributes in force; Shift-JIS with CR LF. Exits 1, saying why, when the
 batch file is not one Jw_cad would run this way.
@@ -28,12 +28,16 @@ HEADER = ("hq", "hk", "hs", "hcw", "hch", "hcd", "hcc", "hn")
 
 
 def directives(batch: Path):
+    """The title and the directives in the order they stand, up to and with "#e": Jw_cad
+    stops reading there, so a directive after it counts for nothing."""
     lines = batch.read_bytes().decode("cp932").split("\r\n")
     found = {}
     for line in lines:
         m = re.match(r"REM #(\w+)\s*(.*)$", line)
         if m:
             found[m.group(1)] = m.group(2)
+            if m.group(1) == "e":
+                break
     return lines[0], found
 
 

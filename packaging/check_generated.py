@@ -29,6 +29,11 @@ def main():
         with open(path, "rb") as f:
             if f.read() != data:
                 problems.append(f"{path} is stale: run {command}")
+    with open("packaging/readme.txt", "rb") as f:
+        wide = [line for line in f.read().split(b"\r\n") if len(line) > make_guide.WIDTH]
+    for line in wide:
+        problems.append(f"packaging/readme.txt: over {make_guide.WIDTH} columns: "
+                        + line.decode("cp932", "replace"))
     if f"バージョン {version}" not in guide:
         problems.append(f"docs/使い方.md does not say バージョン {version}")
     for problem in problems:

@@ -35,15 +35,21 @@ def inline(text):
 def wrap(first, rest, text):
     """Lines of at most WIDTH columns: first and rest are the prefixes of the first and the
     following lines. Breaks fall between double-byte characters or at spaces, never inside a
-    run of half-width letters and digits; closing marks hang rather than start a line."""
+    run of half-width letters and digits; a closing mark that does not fit takes the character
+    before it down to the next line rather than start a line or stick out past the width."""
     lines, line, empty = [], first, True
     for token in re.findall(r"[!-~\0]+| +|[^!-~ \0]", text):
-        if empty or token.isspace() or token[0] in NO_START or columns(line + token) <= WIDTH:
+        if empty or token.isspace() or columns(line + token) <= WIDTH:
             line, empty = line + token, False
             continue
         carry = ""
-        if line[-1] in NO_END:
-            line, carry = line[:-1], line[-1]
+        # What goes down: the last word or character when a closing mark follows, and any
+        # opening mark the line would otherwise end with.
+        while len(line) > len(rest) and ((token[0] in NO_START and not carry) or line[-1] in NO_END):
+            last = re.search(r"([!-~\0]+|[^!-~ \0])$", line)
+            if last is None or len(line) - len(last.group(1)) <= len(rest):
+                break
+            line, carry = line[: -len(last.group(1))], last.group(1) + carry
         lines.append(line.rstrip())
         line = rest + carry + token
     lines.append(line.rstrip())

@@ -22,28 +22,28 @@ std::string ScratchPath() {
 // Hands the input to the writers: every text element's text and font go out again.
 void WriteBack() {
   using namespace sorea;
-  ResetWriterState();
-  WriteLayerGroup(Store.InitialLayerGroup);
-  WriteLayer(Store.InitialLayer);
-  WriteLineWidth(-1);
-  WriteTextType(Store.InitialTextType, 1, 2, 2, 0);
-  WriteFontName(Store.InitialFontName);
+  ResetWriterState(Store);
+  WriteLayerGroup(Store, Store.InitialLayerGroup);
+  WriteLayer(Store, Store.InitialLayer);
+  WriteLineWidth(Store, -1);
+  WriteTextType(Store, Store.InitialTextType, 1, 2, 2, 0);
+  WriteFontName(Store, Store.InitialFontName);
   std::size_t n = 0;
   for (const TextElement& t : Store.Texts) {
     if (++n > 64) break;
-    WriteFontName(t.FontName);
-    WriteText(t.Kind, t.Text, t.X, t.Y, t.Dx, t.Dy);
+    WriteFontName(Store, t.FontName);
+    WriteText(Store, t.Kind, t.Text, t.X, t.Y, t.Dx, t.Dy);
   }
   for (const DimensionElement& d : Store.Dimensions) {
-    WriteDimension(d.Text.Text, d.Line.X1, d.Line.Y1, d.Line.X2, d.Line.Y2, d.Text.X, d.Text.Y,
-                   d.Text.Dx, d.Text.Dy);
+    WriteDimension(Store, d.Text.Text, d.Line.X1, d.Line.Y1, d.Line.X2, d.Line.Y2, d.Text.X,
+                   d.Text.Y, d.Text.Dx, d.Text.Dy);
   }
   for (const CodedPointElement& p : Store.CodedPoints)
-    WritePoint(p.Code, p.X, p.Y, p.Scale, p.Angle);
+    WritePoint(Store, p.Code, p.X, p.Y, p.Scale, p.Angle);
   for (std::size_t i = 0; i < Store.Lines.size() && i < 64; ++i) {
     const LineElement& l = Store.Lines[i];
-    WriteEntityFlags(l.Header.Flags);
-    WriteLine(l.X1, l.Y1, l.X2, l.Y2);
+    WriteEntityFlags(Store, l.Header.Flags);
+    WriteLine(Store, l.X1, l.Y1, l.X2, l.Y2);
   }
 }
 
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   WriteBack();
-  if (data[0] & 2) WriteExchangeFile(ScratchPath());
+  if (data[0] & 2) WriteExchangeFile(ScratchPath(), Store);
   ReleaseElementStore();
   return 0;
 }

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TComboBox* list = first.ComboBox(control.Id);
     if (list != nullptr && list->ItemIndex < 0) list->ItemIndex = 0;
   }
-  first.SaveSettings(settings);
+  first.SaveSettings(settings, Store);
   const std::string saved = ReadBytes(settings);
   CheckSavedSettings(saved, size);
 
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   again.Attach(&second);
   second.FormShow();
   Check(FormState(first) == FormState(second), "the saved values load back the same");
-  second.SaveSettings(settings);
+  second.SaveSettings(settings, Store);
   Check(ReadBytes(settings) == saved, "saving them again writes the same bytes");
   ReleaseElementStore();
   return 0;

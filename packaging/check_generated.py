@@ -1,12 +1,11 @@
 #!/usr/bin/env python3
 """Fails when a committed file that a script generates differs from what the script makes now:
 packaging/sorea.bat (make_batch.py) and the guide packaging/readme.txt (make_guide.py from
-docs/使い方.md). Also fails when the guide does not state the version in CMakeLists.txt.
+docs/使い方.md). Also fails when the guide does not state the version in VERSION.
 
     python3 packaging/check_generated.py        # from the repository's root
 """
 import os
-import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -17,8 +16,8 @@ import make_guide  # noqa: E402
 def main():
     with open("docs/使い方.md", encoding="utf-8") as f:
         guide = f.read()
-    with open("CMakeLists.txt", encoding="utf-8") as f:
-        version = re.search(r"project\(sorea VERSION ([0-9.]+)", f.read()).group(1)
+    with open("VERSION", encoding="utf-8") as f:
+        version = f.read().strip()
     problems = []
     for path, data, command in [
         ("packaging/sorea.bat", make_batch.batch_bytes(),

@@ -15,14 +15,13 @@ root=${1:-build}
 
 need_packages cmake ninja-build python3 g++-mingw-w64-x86-64 g++-mingw-w64-i686
 
-version=$(sed -n 's/^project(sorea VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || { say "cannot read the version from CMakeLists.txt"; exit 1; }
+version=$(cat VERSION)
+[ -n "$version" ] || { say "cannot read the version from VERSION"; exit 1; }
 python3 packaging/check_generated.py || exit 1
 
 for arch in x64 i686; do
   say "building sorea.exe ($arch) in $root/mingw-$arch"
-  cmake -S . -B "$root/mingw-$arch" -G Ninja --toolchain "$PWD/cmake/mingw-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DSOREA_TESTS=OFF -DSOREA_WERROR=ON >/dev/null
+  cmake --preset "mingw-$arch" -B "$root/mingw-$arch" >/dev/null
   cmake --build "$root/mingw-$arch" --target sorea -j2
 done
 

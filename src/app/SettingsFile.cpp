@@ -15,21 +15,53 @@ namespace sorea {
 
 namespace {
 
-constexpr std::size_t kLinesRead = 22;
+constexpr std::size_t kLinesRead = kSettingsLinesRead;
 
-// The controls whose values the file keeps, in the file's order from line 3 on: the lists,
-// the edit fields, the radio groups, then the check boxes, each kind in the order of the
-// controls.
-std::vector<const ControlInfo*> FileOrder() {
-  std::vector<const ControlInfo*> order;
-  for (ControlKind kind :
-       {ControlKind::List, ControlKind::Edit, ControlKind::Radio, ControlKind::Check}) {
-    for (const ControlInfo& control : Controls()) {
-      if (control.Kind == kind) order.push_back(&control);
-    }
+using L = SettingsLine;
+using C = ControlId;
+constexpr std::array<SettingsLine, 31> kLines = {{
+    {L::Left},
+    {L::Top},
+    {L::Control, C::ComboBox1},
+    {L::Control, C::ComboBox2},
+    {L::Control, C::ComboBox3},
+    {L::Control, C::ComboBox4},
+    {L::Control, C::ComboBox5},
+    {L::Control, C::Edit1},
+    {L::Control, C::Edit2},
+    {L::Control, C::Edit3},
+    {L::Control, C::Edit4},
+    {L::Control, C::Edit5},
+    {L::Control, C::Edit6},
+    {L::Control, C::Edit7},
+    {L::Control, C::Edit8},
+    {L::Control, C::Edit9},
+    {L::Control, C::RadioGroup1},
+    {L::Control, C::RadioGroup2},
+    {L::Control, C::CheckBox1},
+    {L::Control, C::CheckBox2},
+    {L::Control, C::CheckBox3},
+    {L::Control, C::CheckBox4},
+    {L::LayerGroup},
+    {L::Scale},
+    {L::AxisAngle},
+    {.What = L::PickX, .Pick = 1},
+    {.What = L::PickY, .Pick = 1},
+    {.What = L::PickX, .Pick = 2},
+    {.What = L::PickY, .Pick = 2},
+    {.What = L::PickX, .Pick = 3},
+    {.What = L::PickY, .Pick = 3},
+}};
+
+constexpr bool EveryLineReadIsTheDialogs() {
+  for (std::size_t i = 0; i < kLines.size(); ++i) {
+    const bool dialog =
+        kLines[i].What == L::Left || kLines[i].What == L::Top || kLines[i].What == L::Control;
+    if (dialog != (i < kLinesRead)) return false;
   }
-  return order;
+  return true;
 }
+static_assert(EveryLineReadIsTheDialogs(), "the lines read back are the dialog's, and only they");
 
 // Reads up to kLinesRead lines. A line ends at LF and no CR is part of a value. complete is
 // false when reading failed; lines then holds only the lines read before the failure (a line
@@ -129,6 +161,10 @@ void ChooseRadioItem(TRadioGroup& group, int value) {
 
 }  // namespace
 
+const std::array<SettingsLine, 31>& SettingsLines() {
+  return kLines;
+}
+
 void TForm1::LoadSettings(const std::string& path) {
   SavedLeft = 100;
   SavedTop = 100;
@@ -145,82 +181,88 @@ void TForm1::LoadSettings(const std::string& path) {
   const std::size_t available = complete ? kLinesRead : lines.size();
   lines.resize(kLinesRead);
 
-  // Lines 1 and 2 are the position; the controls' values follow from line 3 on.
-  if (available > 0) SavedLeft = TextToInt(lines[0]);
-  if (available > 1) SavedTop = TextToInt(lines[1]);
-  std::size_t i = 2;
-  for (const ControlInfo* control : FileOrder()) {
-    if (i >= available) break;
-    const std::string& line = lines[i++];
-    switch (control->Kind) {
-      case ControlKind::List:
-        ChooseListItem(*ComboBox(control->Id), TextToInt(line));
-        break;
-      case ControlKind::Edit:
-        // Taken whole, since the field's limit stops typing only, up to a NUL byte: a window's
-        // field cannot hold one, and the model holds what the window shows.
-        Edit(control->Id)->Text = line.substr(0, line.find('\0'));
-        break;
-      case ControlKind::Radio:
-        ChooseRadioItem(*RadioGroup(control->Id), TextToInt(line));
-        break;
-      default:
-        CheckBox(control->Id)->Checked = TextToInt(line) != 0;
-        break;
+  for (std::size_t i = 0; i < available; ++i) {
+    const SettingsLine& entry = kLines[i];
+    const std::string& line = lines[i];
+    if (entry.What == L::Left) {
+      SavedLeft = TextToInt(line);
+    } else if (entry.What == L::Top) {
+      SavedTop = TextToInt(line);
+    } else if (TComboBox* list = ComboBox(entry.Id)) {
+      ChooseListItem(*list, TextToInt(line));
+    } else if (TEdit* edit = Edit(entry.Id)) {
+      // Taken whole, since the field's limit stops typing only, up to a NUL byte: a window's
+      // field cannot hold one, and the model holds what the window shows.
+      edit->Text = line.substr(0, line.find('\0'));
+    } else if (TRadioGroup* radio = RadioGroup(entry.Id)) {
+      ChooseRadioItem(*radio, TextToInt(line));
+    } else if (TCheckBox* check = CheckBox(entry.Id)) {
+      check->Checked = TextToInt(line) != 0;
     }
   }
 }
 
-FileProblem TForm1::SaveSettings(const std::string& path) {
+FileProblem TForm1::SaveSettings(const std::string& path, const ElementStore& store) {
   std::string content;
   try {
-    content = SettingsText();
+    content = SettingsText(store);
   } catch (...) {
     return {"memory ran out"};
   }
   return SaveWhole(path, content);
 }
 
-std::string TForm1::SettingsText() {
+std::string TForm1::ControlText(ControlId id) {
+  if (const TComboBox* list = ComboBox(id)) return IntText(list->ItemIndex);
+  if (const TRadioGroup* radio = RadioGroup(id)) return IntText(radio->ItemIndex);
+  if (const TCheckBox* check = CheckBox(id)) return check->Checked ? "1" : "0";
+  const TEdit* edit = Edit(id);
+  if (edit == nullptr) return "";
+  // A single-line field holds no line break; one set by a caller would shift every later line
+  // of the file, so it is left out (a CR would be dropped on reading anyway). Like loading, it
+  // ends at a NUL byte.
+  std::string text;
+  for (char c : std::string_view(edit->Text).substr(0, edit->Text.find('\0'))) {
+    if (c != '\r' && c != '\n') text.push_back(c);
+  }
+  return text;
+}
+
+std::string TForm1::SettingsText(const ElementStore& store) {
   std::string content;
   auto line = [&content](const std::string& text) {
     content += text;
     content += "\r\n";
   };
-  line(IntText(SavedLeft));
-  line(IntText(SavedTop));
-  for (const ControlInfo* control : FileOrder()) {
-    switch (control->Kind) {
-      case ControlKind::List:
-        line(IntText(ComboBox(control->Id)->ItemIndex));
+  for (const SettingsLine& entry : kLines) {
+    const std::size_t pick = static_cast<std::size_t>(entry.Pick);
+    const bool present = pick < store.PickedPoints.size();
+    switch (entry.What) {
+      case L::Left:
+        line(IntText(SavedLeft));
         break;
-      case ControlKind::Edit: {
-        // A single-line field holds no line break; one set by a caller would shift every later
-        // line of the file, so it is left out (a CR would be dropped on reading anyway). Like
-        // loading, it ends at a NUL byte.
-        const std::string& field = Edit(control->Id)->Text;
-        std::string text;
-        for (char c : std::string_view(field).substr(0, field.find('\0'))) {
-          if (c != '\r' && c != '\n') text.push_back(c);
-        }
-        line(text);
+      case L::Top:
+        line(IntText(SavedTop));
         break;
-      }
-      case ControlKind::Radio:
-        line(IntText(RadioGroup(control->Id)->ItemIndex));
+      case L::Control:
+        line(ControlText(entry.Id));
         break;
-      default:
-        line(CheckBox(control->Id)->Checked ? "1" : "0");
+      case L::LayerGroup:
+        line(IntText(store.InitialLayerGroup));
+        break;
+      case L::Scale:
+        line(FormatGeneral(DrawingScale(store)));
+        break;
+      case L::AxisAngle:
+        line(FormatGeneral(store.AxisAngle));
+        break;
+      case L::PickX:
+        line(FormatGeneral(present ? store.PickedPoints[pick].X : 0.0));
+        break;
+      case L::PickY:
+        line(FormatGeneral(present ? store.PickedPoints[pick].Y : 0.0));
         break;
     }
-  }
-  line(IntText(Store.InitialLayerGroup));
-  line(FormatGeneral(DrawingScale(Store)));
-  line(FormatGeneral(Store.AxisAngle));
-  for (std::size_t i = 1; i <= 3; ++i) {
-    const bool present = i < Store.PickedPoints.size();
-    line(FormatGeneral(present ? Store.PickedPoints[i].X : 0.0));
-    line(FormatGeneral(present ? Store.PickedPoints[i].Y : 0.0));
   }
   return content;
 }

@@ -180,7 +180,7 @@ void TForm1::FormShow() {
   if (KindOf(exchange) == FileKind::Other)
     view_.Warn(exchange + " is not a regular file: not read");
   ReadExchangeFile(exchange);
-  ResetWriterState();
+  ResetWriterState(Store);
   FillTextTypeList(Store);
   LoadSettings(ProgramFolder + "rusk.dat");
   view_.MoveWindow(SavedLeft, SavedTop);
@@ -193,7 +193,7 @@ void TForm1::FormClose() {
   if (closed_ || !shown_) return;
   closed_ = true;
   const std::string exchange = ProgramFolder + "JWC_TEMP.TXT";
-  const FileProblem problem = WriteExchangeFile(exchange);
+  const FileProblem problem = WriteExchangeFile(exchange, Store);
   ReleaseElementStore();
   // Jw_cad finds no result, or "hq": the user must hear that nothing was drawn, and why.
   if (problem) {
@@ -269,18 +269,13 @@ void TForm1::Button1Click() {
   DimensionSettings settings;
   if (!ReadDimensionSettings(settings)) return;
 
-  if (const FileProblem problem = SaveSettings(ProgramFolder + "rusk.dat")) {
+  if (const FileProblem problem = SaveSettings(ProgramFolder + "rusk.dat", Store)) {
     view_.Warn("settings not saved: " + ProgramFolder + "rusk.dat: " + Describe(problem));
   }
 
   // Paper millimetres to drawing units, once.
   const double scale = DrawingScale(Store);
-  auto toDrawing = [scale](double paper) {
-    return static_cast<double>(static_cast<long double>(paper) * scale);
-  };
-  settings.ExtensionGap = toDrawing(settings.ExtensionGap);
-  settings.ExtensionOvershoot = toDrawing(settings.ExtensionOvershoot);
-  settings.ReverseOvershoot = toDrawing(settings.ReverseOvershoot);
+  const DrawingLengths lengths = ToDrawingUnits(settings, scale);
 
   const DimensionPicks picks = TakePicks(Store);
   const DimensionLayout ends = ComputeLineEnds(picks, Store.AxisAngle);
@@ -293,7 +288,8 @@ void TForm1::Button1Click() {
 
   // Points or scales too large for a double give infinite coordinates or lengths, which no
   // record can carry: the user is told, as for a zero length, and nothing is written.
-  const DimensionDrawing drawing = DrawVerticalDimension(settings, picks, scale, ends, Store);
+  const DimensionDrawing drawing =
+      DrawVerticalDimension(settings, lengths, picks, scale, ends, Store);
   if (!Writable(drawing, Store)) {
     view_.ShowMessage(texts::kTooLargeMessage, texts::kMessageCaption);
     return;

@@ -44,7 +44,8 @@ enum class ControlId {
   Button2,
 };
 
-inline constexpr std::size_t kControlCount = 24;
+// Button2 is the last control: a control added after it must take its place here.
+inline constexpr std::size_t kControlCount = static_cast<std::size_t>(ControlId::Button2) + 1;
 
 // What a control is, and so which model value it has.
 enum class ControlKind { List, Edit, Check, Radio, Memo, Label, Button };
@@ -132,7 +133,9 @@ class TForm1 {
   // rusk.dat: the dialog's values and position between runs. A read-only file is left as the
   // user froze it.
   void LoadSettings(const std::string& path);
-  FileProblem SaveSettings(const std::string& path);
+  // The settings file also records the drawing's layer group, scale, axis angle and first
+  // three picks, from store.
+  FileProblem SaveSettings(const std::string& path, const ElementStore& store);
 
   // Lookup by id, for views and drivers; nullptr when the control is of another kind.
   TComboBox* ComboBox(ControlId id) { return Find<TComboBox>(id); }
@@ -158,7 +161,9 @@ class TForm1 {
   template <typename T>
   T* Find(ControlId id);
   void SetStatus(std::string_view text);
-  std::string SettingsText();
+  std::string SettingsText(const ElementStore& store);
+  // A control's value as rusk.dat holds it.
+  std::string ControlText(ControlId id);
 
   FormView& view_;
   bool shown_ = false;
@@ -184,6 +189,18 @@ const ControlInfo& Control(ControlId id);
 const ControlInfo* FindControl(std::string_view name);
 // The control's component name, "ComboBox1" and so on.
 std::string_view ControlName(ControlId id);
+
+// The 31 lines of rusk.dat, in the file's order: the table is the file's layout, whatever the
+// order of ControlId. Lines 1 to 22 are read back into the dialog; the rest record the drawing
+// and are never read.
+struct SettingsLine {
+  enum Kind { Left, Top, Control, LayerGroup, Scale, AxisAngle, PickX, PickY };
+  Kind What;
+  ControlId Id = ControlId::ComboBox1;  // for Control
+  int Pick = 0;                         // for PickX and PickY: picked point 1 to 3
+};
+inline constexpr std::size_t kSettingsLinesRead = 22;
+const std::array<SettingsLine, 31>& SettingsLines();
 
 // The scale of the drawing's layer group (InitialLayerGroup): drawing units per paper
 // millimetre; 1 when the group lies outside the table.

@@ -241,17 +241,16 @@ std::string ValueOf(const TForm1& form, const ControlInfo& control) {
   }
 }
 
-// The controls' values kind by kind, the window's position now and as saved, and the items of
+// The controls' values, the window's position now and as saved, and the items of
 // the lists the show sequence filled from the exchange file.
 void PrintState(const TForm1& form, HeadlessView& view, const std::vector<ControlId>& filled) {
   auto print = [](std::string_view name, const std::string& value) {
     std::printf("%.*s=%s\n", static_cast<int>(name.size()), name.data(), value.c_str());
   };
-  for (ControlKind kind :
-       {ControlKind::List, ControlKind::Edit, ControlKind::Radio, ControlKind::Check}) {
-    for (const ControlInfo& control : Controls()) {
-      if (control.Kind == kind) print(control.Name, ValueOf(form, control));
-    }
+  // In the order rusk.dat keeps them.
+  for (const SettingsLine& line : SettingsLines()) {
+    if (line.What == SettingsLine::Control)
+      print(ControlName(line.Id), ValueOf(form, Control(line.Id)));
   }
   print("Left", std::to_string(view.WindowLeft()));
   print("Top", std::to_string(view.WindowTop()));

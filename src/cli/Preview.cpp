@@ -13,8 +13,16 @@
 #include "exchange/JwwGaibu.h"
 #include "util/Files.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include "util/WinText.h"
+#else
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 #endif
 
 namespace sorea::cli {
@@ -80,18 +88,51 @@ bool WriteWhole(const std::string& path, const std::string& text) {
   return ok;
 }
 
-std::string Quote(const std::string& s) {
+// Runs a program found on PATH with these arguments, each passed as it stands, with no shell
+// between; its exit code, -1 when it could not be started or did not exit.
+int RunTool(const std::vector<std::string>& args) {
 #ifdef _WIN32
-  return "\"" + s + "\"";
-#else
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'')
-      out += "'\\''";
-    else
-      out += c;
+  // One command line, each argument quoted as the C runtime splits it again: backslashes are
+  // literal except before a quote, where they and the quote are escaped.
+  std::wstring line;
+  for (const std::string& arg : args) {
+    if (!line.empty()) line += L' ';
+    line += L'"';
+    std::size_t backslashes = 0;
+    for (wchar_t c : win::FromUtf8(arg)) {
+      if (c == L'\\') {
+        ++backslashes;
+        continue;
+      }
+      line.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+      backslashes = 0;
+      line += c;
+    }
+    line.append(backslashes * 2, L'\\');
+    line += L'"';
   }
-  return out + "'";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return -1;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+#else
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
 #endif
 }
 
@@ -126,11 +167,11 @@ bool OnPath(const std::string& tool) {
 
 // Converts the SVG file to PNG with rsvg-convert (librsvg2-bin) or ImageMagick's convert.
 int ConvertToPng(const std::string& svg, const std::string& png) {
-  std::string command;
+  std::vector<std::string> command;
   if (OnPath("rsvg-convert")) {
-    command = "rsvg-convert -b white -o " + Quote(png) + " " + Quote(svg);
+    command = {"rsvg-convert", "-b", "white", "-o", png, svg};
   } else if (OnPath("convert")) {
-    command = "convert -background white " + Quote(svg) + " " + Quote(png);
+    command = {"convert", "-background", "white", svg, png};
   } else {
     std::fputs(
         "sorea-cli preview: no SVG converter for --png: install librsvg2-bin (rsvg-convert) or "
@@ -139,7 +180,7 @@ int ConvertToPng(const std::string& svg, const std::string& png) {
     return 1;
   }
   RemoveFile(png);
-  int rc = std::system(command.c_str());
+  const int rc = RunTool(command);
   if (rc != 0 || !FileExists(png)) {
     RemoveFile(png);  // a converter that failed may leave an empty or partial picture
     std::fprintf(stderr, "sorea-cli preview: the converter failed to write %s\n", png.c_str());

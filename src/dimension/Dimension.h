@@ -37,14 +37,23 @@ struct DimensionSettings {
   bool FullWidth = false;
   bool DimensionFigure = false;
   double ValueLineDistance = 0.5;  // Edit4, saved only
-  double ExtensionGap = 2;         // Edit5; drawing units once converted
-  double ExtensionOvershoot = 2;   // Edit6; likewise
-  double ReverseOvershoot = 2;     // Edit9; likewise
+  double ExtensionGap = 2;         // Edit5, paper mm
+  double ExtensionOvershoot = 2;   // Edit6, paper mm
+  double ReverseOvershoot = 2;     // Edit9, paper mm
 };
 
+// The dialog's paper lengths that the dimension takes in drawing units: paper mm x the drawing
+// scale s. The arrow length stays in paper mm; the end marks scale it themselves.
+struct DrawingLengths {
+  double ExtensionGap = 0;
+  double ExtensionOvershoot = 0;
+  double ReverseOvershoot = 0;
+};
+DrawingLengths ToDrawingUnits(const DimensionSettings& settings, double scale);
+
 struct DimPoint {
-  double x = 0;
-  double y = 0;
+  double X = 0;
+  double Y = 0;
 };
 
 // Where the dimension's parts lie, in drawing coordinates.
@@ -141,7 +150,6 @@ MarkerShape PointMarkerShape(int code);
 double EndMarkReach(int kind, double arrowLength, double arrowAngle);
 
 // Whether the marks turn outward: they do not fit together, or the value stands beyond an end.
-// The settings' ReverseOvershoot is in drawing units here.
 bool MarksReversed(const DimensionSettings& settings, double scale, const DimensionLayout& layout);
 
 // One part of an end mark: a stroke (leader, overshoot, arrow stroke) or a point marker.
@@ -154,8 +162,9 @@ struct EndMarkPart {
 };
 
 // Prolongation (leader or overshoot) and mark at LineStart, then at LineEnd.
-std::vector<EndMarkPart> DrawEndMarks(const DimensionSettings& settings, double scale,
-                                      const DimensionLayout& layout);
+// reverseOvershoot in drawing units.
+std::vector<EndMarkPart> DrawEndMarks(const DimensionSettings& settings, double reverseOvershoot,
+                                      double scale, const DimensionLayout& layout);
 
 // ---- The whole dimension -------------------------------------------------------------------
 
@@ -174,11 +183,12 @@ struct DimensionDrawing {
 };
 
 // The dimension the job writes, after the checks, the save and the zero-length test. ends is
-// the layout with LineStart and LineEnd computed (ComputeLineEnds); settings hold the lengths
-// already converted to drawing units; scale is the drawing scale s.
+// the layout with LineStart and LineEnd computed (ComputeLineEnds); lengths are the settings'
+// lengths in drawing units; scale is the drawing scale s.
 DimensionDrawing DrawVerticalDimension(const DimensionSettings& settings,
-                                       const DimensionPicks& picks, double scale,
-                                       const DimensionLayout& ends, const ElementStore& store);
+                                       const DrawingLengths& lengths, const DimensionPicks& picks,
+                                       double scale, const DimensionLayout& ends,
+                                       const ElementStore& store);
 
 // Whether every coordinate, size and length the dimension would write is a real the records
 // can carry (WritableReal): the measured length, the points of every line, stroke and marker,
@@ -187,8 +197,9 @@ DimensionDrawing DrawVerticalDimension(const DimensionSettings& settings,
 // is not written at all.
 bool Writable(const DimensionDrawing& drawing, const ElementStore& store);
 
-// Appends the dimension to the output list: attribute header, extension lines, dimension line
-// and value, end marks, the drawing's text type put back.
-void WriteVerticalDimension(const DimensionDrawing& drawing, const ElementStore& store);
+// Appends the dimension to the output list of store, through its writer state: attribute
+// header, extension lines, dimension line and value, end marks, the drawing's text type put
+// back. The attributes in force are the store's initial ones.
+void WriteVerticalDimension(const DimensionDrawing& drawing, ElementStore& store);
 
 }  // namespace sorea

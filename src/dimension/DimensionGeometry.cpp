@@ -16,7 +16,7 @@ namespace {
 
 DimPoint Rotate(DimPoint p, DimPoint centre, double degrees) {
   DimPoint r;
-  RotatePointDeg(p.x, p.y, centre.x, centre.y, degrees, r.x, r.y);
+  RotatePointDeg(p.X, p.Y, centre.X, centre.Y, degrees, r.X, r.Y);
   return r;
 }
 
@@ -32,8 +32,8 @@ DimensionPicks TakePicks(const ElementStore& store) {
   DimPoint* targets[4] = {&picks.P1, &picks.P2, &picks.P3, &picks.P4};
   for (std::size_t i = 0; i < 4; ++i) {
     if (i + 1 < store.PickedPoints.size()) {
-      targets[i]->x = store.PickedPoints[i + 1].X;
-      targets[i]->y = store.PickedPoints[i + 1].Y;
+      targets[i]->X = store.PickedPoints[i + 1].X;
+      targets[i]->Y = store.PickedPoints[i + 1].Y;
     }
   }
   return picks;
@@ -42,14 +42,14 @@ DimensionPicks TakePicks(const ElementStore& store) {
 DimensionLayout ComputeLineEnds(const DimensionPicks& picks, double axisAngle) {
   DimensionLayout layout;
   DimPoint r = Rotate(picks.P3, picks.P1, -axisAngle);
-  layout.LineStart = Rotate(DimPoint{r.x, picks.P1.y}, picks.P1, axisAngle);
+  layout.LineStart = Rotate(DimPoint{r.X, picks.P1.Y}, picks.P1, axisAngle);
   r = Rotate(picks.P3, picks.P2, -axisAngle);
-  layout.LineEnd = Rotate(DimPoint{r.x, picks.P2.y}, picks.P2, axisAngle);
+  layout.LineEnd = Rotate(DimPoint{r.X, picks.P2.Y}, picks.P2, axisAngle);
   return layout;
 }
 
 double MeasuredLength(const DimensionLayout& layout) {
-  return Distance(layout.LineStart.x, layout.LineStart.y, layout.LineEnd.x, layout.LineEnd.y);
+  return Distance(layout.LineStart.X, layout.LineStart.Y, layout.LineEnd.X, layout.LineEnd.Y);
 }
 
 ValueTextSize ResolveValueTextSize(int textTypeChoice, const ElementStore& store) {
@@ -86,9 +86,9 @@ std::array<DimSegment, 2> ExtensionLines(const DimensionPicks& picks, double axi
     const DimPoint& p = measured[i];
     DimPoint r = Rotate(picks.P3, p, -axisAngle);
     // Towards the dimension line; a line level with the point counts as lying to the right.
-    long double sigma = r.x >= p.x ? 1.0L : -1.0L;
-    lines[i].From = Rotate(DimPoint{Add(p.x, sigma * gap), p.y}, p, axisAngle);
-    lines[i].To = Rotate(DimPoint{Add(r.x, sigma * overshoot), p.y}, p, axisAngle);
+    long double sigma = r.X >= p.X ? 1.0L : -1.0L;
+    lines[i].From = Rotate(DimPoint{Add(p.X, sigma * gap), p.Y}, p, axisAngle);
+    lines[i].To = Rotate(DimPoint{Add(r.X, sigma * overshoot), p.Y}, p, axisAngle);
   }
   return lines;
 }
@@ -98,10 +98,10 @@ void PlaceValue(const DimensionPicks& picks, double axisAngle, double scale,
   const DimPoint r3 = Rotate(picks.P3, picks.P1, -axisAngle);
   const DimPoint r4 = Rotate(picks.P4, picks.P1, -axisAngle);
   const DimPoint r2 = Rotate(picks.P2, picks.P1, -axisAngle);
-  const long double y1 = picks.P1.y;
-  const long double y2 = r2.y;
-  const long double y4 = r4.y;
-  layout.ValueCentre = Rotate(DimPoint{r3.x, r4.y}, picks.P1, axisAngle);
+  const long double y1 = picks.P1.Y;
+  const long double y2 = r2.Y;
+  const long double y4 = r4.Y;
+  layout.ValueCentre = Rotate(DimPoint{r3.X, r4.Y}, picks.P1, axisAngle);
 
   // Which side the value stands on; a value level with an end, within the tolerance, counts
   // as lying beyond it.
@@ -134,8 +134,8 @@ void PlaceValue(const DimensionPicks& picks, double axisAngle, double scale,
   const double e = MeasureTextLength(valueText, size.Width, size.Spacing);
   const double hw = static_cast<double>(static_cast<long double>(e) * scale / 2.0L);
   const double hh = static_cast<double>(static_cast<long double>(size.Height) * scale / 2.0L);
-  const double cx = layout.ValueCentre.x;
-  const double cy = layout.ValueCentre.y;
+  const double cx = layout.ValueCentre.X;
+  const double cy = layout.ValueCentre.Y;
   const double left = Add(cx, -static_cast<long double>(hw));
   const double right = Add(cx, hw);
   const double bottom = Add(cy, -static_cast<long double>(hh));
@@ -151,13 +151,13 @@ void PlaceValue(const DimensionPicks& picks, double axisAngle, double scale,
   if (layout.ValueSide != 0) {
     const DimPoint nearEnd = layout.ValueSide == 1 ? start : end;
     const long double rad = DegToRad(theta);
-    const DimPoint farEnd{Add(nearEnd.x, layout.LeaderLength * X87Cos(rad)),
-                          Add(nearEnd.y, layout.LeaderLength * X87Sin(rad))};
+    const DimPoint farEnd{Add(nearEnd.X, layout.LeaderLength * X87Cos(rad)),
+                          Add(nearEnd.Y, layout.LeaderLength * X87Sin(rad))};
     for (const auto& edge : edges) {
       double x = 0, y = 0;
-      if (IntersectSegments(nearEnd.x, nearEnd.y, farEnd.x, farEnd.y, edge[0], edge[1], edge[2],
+      if (IntersectSegments(nearEnd.X, nearEnd.Y, farEnd.X, farEnd.Y, edge[0], edge[1], edge[2],
                             edge[3], x, y) == 1) {
-        const double d = Distance(nearEnd.x, nearEnd.y, x, y);
+        const double d = Distance(nearEnd.X, nearEnd.Y, x, y);
         if (d < layout.LeaderLength) layout.LeaderLength = d;
       }
     }
@@ -169,19 +169,19 @@ void PlaceValue(const DimensionPicks& picks, double axisAngle, double scale,
     double b = length;
     for (const auto& edge : edges) {
       double x = 0, y = 0;
-      if (IntersectSegments(start.x, start.y, end.x, end.y, edge[0], edge[1], edge[2], edge[3], x,
+      if (IntersectSegments(start.X, start.Y, end.X, end.Y, edge[0], edge[1], edge[2], edge[3], x,
                             y) == 1) {
-        const double da = Distance(start.x, start.y, x, y);
+        const double da = Distance(start.X, start.Y, x, y);
         if (da < a) a = da;
-        const double db = Distance(end.x, end.y, x, y);
+        const double db = Distance(end.X, end.Y, x, y);
         if (db < b) b = db;
       }
     }
-    const double phi = VectorAngle(Add(end.x, -static_cast<long double>(start.x)),
-                                   Add(end.y, -static_cast<long double>(start.y)));
+    const double phi = VectorAngle(Add(end.X, -static_cast<long double>(start.X)),
+                                   Add(end.Y, -static_cast<long double>(start.Y)));
     const long double back = static_cast<long double>(phi) + kPi;
-    layout.StartGapPoint = DimPoint{Add(start.x, a * X87Cos(phi)), Add(start.y, a * X87Sin(phi))};
-    layout.EndGapPoint = DimPoint{Add(end.x, b * X87Cos(back)), Add(end.y, b * X87Sin(back))};
+    layout.StartGapPoint = DimPoint{Add(start.X, a * X87Cos(phi)), Add(start.Y, a * X87Sin(phi))};
+    layout.EndGapPoint = DimPoint{Add(end.X, b * X87Cos(back)), Add(end.Y, b * X87Sin(back))};
   }
   layout.ValueOrigin = DimPoint{left, bottom};
 }

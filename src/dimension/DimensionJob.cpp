@@ -13,26 +13,34 @@ constexpr double kTextDx = 10;
 constexpr double kTextDy = 0;
 constexpr int kValueTextKind = 2;
 
-void WriteSegment(const DimSegment& segment) {
-  WriteEntityFlags(kDimensionFlags);
-  WriteLine(segment.From.x, segment.From.y, segment.To.x, segment.To.y);
+void WriteSegment(ElementStore& store, const DimSegment& segment) {
+  WriteEntityFlags(store, kDimensionFlags);
+  WriteLine(store, segment.From.X, segment.From.Y, segment.To.X, segment.To.Y);
 }
 
-void WriteValueTextType(const ValueTextSize& size) {
-  WriteTextType(size.Number, size.Color, size.Width, size.Height, size.Spacing);
+void WriteValueTextType(ElementStore& store, const ValueTextSize& size) {
+  WriteTextType(store, size.Number, size.Color, size.Width, size.Height, size.Spacing);
 }
 
 }  // namespace
 
+DrawingLengths ToDrawingUnits(const DimensionSettings& settings, double scale) {
+  auto toDrawing = [scale](double paper) {
+    return static_cast<double>(static_cast<long double>(paper) * scale);
+  };
+  return {toDrawing(settings.ExtensionGap), toDrawing(settings.ExtensionOvershoot),
+          toDrawing(settings.ReverseOvershoot)};
+}
+
 DimensionDrawing DrawVerticalDimension(const DimensionSettings& settings,
-                                       const DimensionPicks& picks, double scale,
-                                       const DimensionLayout& ends, const ElementStore& store) {
+                                       const DrawingLengths& lengths, const DimensionPicks& picks,
+                                       double scale, const DimensionLayout& ends,
+                                       const ElementStore& store) {
   const double axis = store.AxisAngle;
   DimensionDrawing d;
   d.Layout = ends;
   d.DimensionFigure = settings.DimensionFigure;
-  d.ExtensionLines =
-      ExtensionLines(picks, axis, settings.ExtensionGap, settings.ExtensionOvershoot);
+  d.ExtensionLines = ExtensionLines(picks, axis, lengths.ExtensionGap, lengths.ExtensionOvershoot);
   d.Size = ResolveValueTextSize(settings.TextTypeChoice, store);
   d.ValueText = BuildValueText(MeasuredLength(d.Layout), settings);
   PlaceValue(picks, axis, scale, d.ValueText, d.Size, d.Layout);
@@ -45,12 +53,12 @@ DimensionDrawing DrawVerticalDimension(const DimensionSettings& settings,
       d.LineParts = {{l.LineStart, l.LineEnd}};
     }
   }
-  d.EndMarks = DrawEndMarks(settings, scale, l);
+  d.EndMarks = DrawEndMarks(settings, lengths.ReverseOvershoot, scale, l);
   return d;
 }
 
 bool Writable(const DimensionDrawing& d, const ElementStore& store) {
-  auto point = [](const DimPoint& p) { return WritableReal(p.x) && WritableReal(p.y); };
+  auto point = [](const DimPoint& p) { return WritableReal(p.X) && WritableReal(p.Y); };
   auto segment = [&point](const DimSegment& s) { return point(s.From) && point(s.To); };
   const DimensionLayout& l = d.Layout;
   bool ok = WritableReal(MeasuredLength(l)) && point(l.LineStart) && point(l.LineEnd) &&
@@ -73,44 +81,46 @@ bool Writable(const DimensionDrawing& d, const ElementStore& store) {
   return ok;
 }
 
-void WriteVerticalDimension(const DimensionDrawing& d, const ElementStore& store) {
+void WriteVerticalDimension(const DimensionDrawing& d, ElementStore& store) {
   // The new elements take the attributes in force in the drawing; points take the line colour.
-  WriteLayerGroup(store.InitialLayerGroup);
-  WriteLayer(store.InitialLayer);
-  WriteLineColor(store.InitialLineColor);
-  WritePointColor(store.InitialLineColor);
-  WriteLineType(store.InitialLineType);
-  WriteLineWidth(store.InitialLineWidth);
-  WriteFontName(store.InitialFontName);
+  WriteLayerGroup(store, store.InitialLayerGroup);
+  WriteLayer(store, store.InitialLayer);
+  WriteLineColor(store, store.InitialLineColor);
+  WritePointColor(store, store.InitialLineColor);
+  WriteLineType(store, store.InitialLineType);
+  WriteLineWidth(store, store.InitialLineWidth);
+  WriteFontName(store, store.InitialFontName);
 
-  for (const DimSegment& line : d.ExtensionLines) WriteSegment(line);
+  for (const DimSegment& line : d.ExtensionLines) WriteSegment(store, line);
 
   const DimensionLayout& l = d.Layout;
   if (d.DimensionFigure) {
     // One entity carries the whole line and the value; Jw_cad cuts it itself.
-    WriteValueTextType(d.Size);
-    WriteDimension(d.ValueText, l.LineStart.x, l.LineStart.y, l.LineEnd.x, l.LineEnd.y,
-                   l.ValueOrigin.x, l.ValueOrigin.y, kTextDx, kTextDy);
+    WriteValueTextType(store, d.Size);
+    WriteDimension(store, d.ValueText, l.LineStart.X, l.LineStart.Y, l.LineEnd.X, l.LineEnd.Y,
+                   l.ValueOrigin.X, l.ValueOrigin.Y, kTextDx, kTextDy);
   } else {
-    for (const DimSegment& part : d.LineParts) WriteSegment(part);
-    WriteValueTextType(d.Size);
-    WriteTextAttribute(0);
-    WriteEntityFlags(kDimensionFlags);
-    WriteText(kValueTextKind, d.ValueText, l.ValueOrigin.x, l.ValueOrigin.y, kTextDx, kTextDy);
+    for (const DimSegment& part : d.LineParts) WriteSegment(store, part);
+    WriteValueTextType(store, d.Size);
+    WriteTextAttribute(store, 0);
+    WriteEntityFlags(store, kDimensionFlags);
+    WriteText(store, kValueTextKind, d.ValueText, l.ValueOrigin.X, l.ValueOrigin.Y, kTextDx,
+              kTextDy);
   }
 
   for (const EndMarkPart& part : d.EndMarks) {
     if (part.IsMarker) {
-      WriteEntityFlags(kDimensionFlags);
-      WritePoint(part.Code, part.At.x, part.At.y, part.Scale, part.Angle);
+      WriteEntityFlags(store, kDimensionFlags);
+      WritePoint(store, part.Code, part.At.X, part.At.Y, part.Scale, part.Angle);
     } else {
-      WriteSegment(part.Stroke);
+      WriteSegment(store, part.Stroke);
     }
   }
 
   // The drawing's own text type is in force again after the new elements.
-  WriteTextType(store.InitialTextType, store.InitialFreeSize.Color, store.InitialFreeSize.Width,
-                store.InitialFreeSize.Height, store.InitialFreeSize.Spacing);
+  WriteTextType(store, store.InitialTextType, store.InitialFreeSize.Color,
+                store.InitialFreeSize.Width, store.InitialFreeSize.Height,
+                store.InitialFreeSize.Spacing);
 }
 
 }  // namespace sorea

@@ -17,8 +17,8 @@ EndMarkPart Ray(DimPoint q, double length, long double degrees) {
   const long double rad = DegToRad(degrees);
   EndMarkPart part;
   part.Stroke.From = q;
-  part.Stroke.To = {static_cast<double>(static_cast<long double>(q.x) + length * X87Cos(rad)),
-                    static_cast<double>(static_cast<long double>(q.y) + length * X87Sin(rad))};
+  part.Stroke.To = {static_cast<double>(static_cast<long double>(q.X) + length * X87Cos(rad)),
+                    static_cast<double>(static_cast<long double>(q.Y) + length * X87Sin(rad))};
   return part;
 }
 
@@ -68,8 +68,8 @@ bool MarksReversed(const DimensionSettings& settings, double scale, const Dimens
   return static_cast<long double>(r1) + r2 > length || layout.ValueSide != 0;
 }
 
-std::vector<EndMarkPart> DrawEndMarks(const DimensionSettings& settings, double scale,
-                                      const DimensionLayout& layout) {
+std::vector<EndMarkPart> DrawEndMarks(const DimensionSettings& settings, double reverseOvershoot,
+                                      double scale, const DimensionLayout& layout) {
   std::vector<EndMarkPart> parts;
   const bool reversed = MarksReversed(settings, scale, layout);
   const long double turn = reversed ? 180.0L : 0.0L;
@@ -81,8 +81,8 @@ std::vector<EndMarkPart> DrawEndMarks(const DimensionSettings& settings, double 
   const End ends[2] = {{layout.LineStart, layout.LineEnd, settings.StartMark, 1},
                        {layout.LineEnd, layout.LineStart, settings.EndMark, 2}};
   for (const End& end : ends) {
-    const double dx = static_cast<double>(static_cast<long double>(end.q.x) - end.o.x);
-    const double dy = static_cast<double>(static_cast<long double>(end.q.y) - end.o.y);
+    const double dx = static_cast<double>(static_cast<long double>(end.q.X) - end.o.X);
+    const double dy = static_cast<double>(static_cast<long double>(end.q.Y) - end.o.Y);
     // Outward along the line at Q, or inward when the marks are reversed.
     double beta = static_cast<double>(VectorAngleDeg(dx, dy) + turn);
     if (beta >= 360) beta = static_cast<double>(static_cast<long double>(beta) - 360.0L);
@@ -92,8 +92,8 @@ std::vector<EndMarkPart> DrawEndMarks(const DimensionSettings& settings, double 
       if (layout.ValueSide == end.side) {
         // The leader: the line prolonged to the value's box.
         parts.push_back(Ray(end.q, layout.LeaderLength, outward));
-      } else if (static_cast<long double>(settings.ReverseOvershoot) > kTol10) {
-        parts.push_back(Ray(end.q, settings.ReverseOvershoot, outward));
+      } else if (static_cast<long double>(reverseOvershoot) > kTol10) {
+        parts.push_back(Ray(end.q, reverseOvershoot, outward));
       }
     }
 

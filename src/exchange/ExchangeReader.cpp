@@ -189,14 +189,14 @@ void TakeAttribute(int v, bool& due, int& initial, int& current) {
 void LayerGroupRecord(std::string_view f, const Fields& fl) {
   ElementStore& s = Store;
   const int v = HexDigit(CharAt(f, 2));
-  TakeAttribute(v, s.LayerGroupDue, s.InitialLayerGroup, s.CurrentLayerGroup);
+  TakeAttribute(v, s.Awaited.LayerGroup, s.InitialLayerGroup, s.CurrentLayerGroup);
   if (fl.Count >= 2) SetAt(s.LayerGroupValues, v, fl.Int(1));
 }
 
 void LayerRecord(std::string_view f, const Fields& fl) {
   ElementStore& s = Store;
   const int v = HexDigit(CharAt(f, 2));
-  TakeAttribute(v, s.LayerDue, s.InitialLayer, s.CurrentLayer);
+  TakeAttribute(v, s.Awaited.Layer, s.InitialLayer, s.CurrentLayer);
   if (fl.Count >= 2) SetAt(s.LayerValues, s.CurrentLayerGroup * 16 + v, fl.Int(1));
 }
 
@@ -209,10 +209,10 @@ void TextTypeRecord(std::string_view f, const Fields& fl) {
   ElementStore& s = Store;
   int v = TextToInt(From(f, 2));
   auto freeSize = [&]() { return FreeTextSize{fl.Real(1), fl.Real(2), fl.Real(3), fl.Int(4)}; };
-  if (s.TextTypeDue) {
+  if (s.Awaited.TextType) {
     s.InitialTextType = v;
     if (v == 0 && fl.Count >= 5) s.InitialFreeSize = freeSize();
-    s.TextTypeDue = false;
+    s.Awaited.TextType = false;
   }
   s.CurrentTextType = v;
   if (v == 0 && fl.Count >= 5) s.CurrentFreeSize = freeSize();
@@ -356,15 +356,15 @@ void DispatchRecord(const Fields& fl) {
   if (StartsWith(f, "lg")) return LayerGroupRecord(f, fl);
   if (StartsWith(f, "ly")) return LayerRecord(f, fl);
   if (StartsWith(f, "lc")) {
-    LineAttributeRecord(f, s.LineColorDue, s.InitialLineColor, s.CurrentLineColor);
+    LineAttributeRecord(f, s.Awaited.LineColor, s.InitialLineColor, s.CurrentLineColor);
     if (s.CurrentLineColor == 10 && n >= 2) s.ExtendedColor = fl.Int(1);
     return;
   }
   if (StartsWith(f, "lt")) {
-    return LineAttributeRecord(f, s.LineTypeDue, s.InitialLineType, s.CurrentLineType);
+    return LineAttributeRecord(f, s.Awaited.LineType, s.InitialLineType, s.CurrentLineType);
   }
   if (StartsWith(f, "lw")) {
-    LineAttributeRecord(f, s.LineWidthDue, s.InitialLineWidth, s.CurrentLineWidth);
+    LineAttributeRecord(f, s.Awaited.LineWidth, s.InitialLineWidth, s.CurrentLineWidth);
     s.LineWidthSeen = true;
     return;
   }

@@ -14,15 +14,15 @@ namespace sorea {
 
 namespace {
 
-void Append(std::string_view text, bool head) {
+void Append(ElementStore& store, std::string_view text, bool head) {
   try {
-    std::vector<OutputLine>& out = Store.Output;
+    std::vector<OutputLine>& out = store.Output;
     // Grow in steps of a thousand entries rather than one by one.
     if (out.size() == out.capacity()) out.reserve(out.size() + 1000);
     out.push_back(OutputLine{std::string(CutWholeChars(text, kMaxRecordBytes)), head});
   } catch (...) {
     // Out of memory: the record is lost, and with it the whole result.
-    Store.OutputLost = true;
+    store.OutputLost = true;
   }
 }
 
@@ -41,9 +41,10 @@ std::string Hex(int value) {
 }
 
 // Writes keyword + value when the record is due or the value changed.
-void ChangeSuppressed(const char* keyword, int value, bool& due, int& current, bool hex) {
+void ChangeSuppressed(ElementStore& store, const char* keyword, int value, bool& due, int& current,
+                      bool hex) {
   if (!due && value == current) return;
-  Append(std::string(keyword) + (hex ? Hex(value) : IntText(value)), false);
+  Append(store, std::string(keyword) + (hex ? Hex(value) : IntText(value)), false);
   current = value;
   due = false;
 }
@@ -69,115 +70,115 @@ std::string Reals(std::initializer_list<double> values) {
 
 }  // namespace
 
-void AppendOutputLine(std::string_view text) {
-  Append(text, false);
+void AppendOutputLine(ElementStore& store, std::string_view text) {
+  Append(store, text, false);
 }
 
-void WriteLayerGroup(int group) {
-  ElementStore& s = Store;
-  const bool wrote = s.LayerGroupDue || group != s.CurrentLayerGroup;
-  ChangeSuppressed("lg", group, s.LayerGroupDue, s.CurrentLayerGroup, true);
-  if (wrote) s.LayerDue = true;
+void WriteLayerGroup(ElementStore& store, int group) {
+  const bool wrote = store.LayerGroupDue || group != store.CurrentLayerGroup;
+  ChangeSuppressed(store, "lg", group, store.LayerGroupDue, store.CurrentLayerGroup, true);
+  if (wrote) store.LayerDue = true;
 }
 
-void WriteLayer(int layer) {
-  ChangeSuppressed("ly", layer, Store.LayerDue, Store.CurrentLayer, true);
+void WriteLayer(ElementStore& store, int layer) {
+  ChangeSuppressed(store, "ly", layer, store.LayerDue, store.CurrentLayer, true);
 }
 
-void WriteLineColor(int color) {
-  ChangeSuppressed("lc", color, Store.LineColorDue, Store.CurrentLineColor, false);
+void WriteLineColor(ElementStore& store, int color) {
+  ChangeSuppressed(store, "lc", color, store.LineColorDue, store.CurrentLineColor, false);
 }
 
-void WritePointColor(int color) {
-  ChangeSuppressed("pn", color, Store.PointColorDue, Store.CurrentPointColor, false);
+void WritePointColor(ElementStore& store, int color) {
+  ChangeSuppressed(store, "pn", color, store.PointColorDue, store.CurrentPointColor, false);
 }
 
-void WriteLineType(int type) {
-  ChangeSuppressed("lt", type, Store.LineTypeDue, Store.CurrentLineType, false);
+void WriteLineType(ElementStore& store, int type) {
+  ChangeSuppressed(store, "lt", type, store.LineTypeDue, store.CurrentLineType, false);
 }
 
-void WriteLineWidth(int width) {
-  ElementStore& s = Store;
+void WriteLineWidth(ElementStore& store, int width) {
   // Jw_cad sent no line width at all: leave the width to it.
-  if (!s.LineWidthSeen) return;
-  if (width == -1) width = s.InitialLineWidth;
+  if (!store.LineWidthSeen) return;
+  if (width == -1) width = store.InitialLineWidth;
   if (width < 0 || width > 30000) width = 0;
-  ChangeSuppressed("lw", width, s.LineWidthDue, s.CurrentLineWidth, false);
+  ChangeSuppressed(store, "lw", width, store.LineWidthDue, store.CurrentLineWidth, false);
 }
 
-void WriteTextType(int type, int color, double width, double height, double spacing) {
-  ElementStore& s = Store;
+void WriteTextType(ElementStore& store, int type, int color, double width, double height,
+                   double spacing) {
   if (type < 0 || type > 10) {
-    type = s.InitialTextType;
+    type = store.InitialTextType;
     if (type == 0) {
-      width = s.InitialFreeSize.Width;
-      height = s.InitialFreeSize.Height;
-      spacing = s.InitialFreeSize.Spacing;
-      color = s.InitialFreeSize.Color;
+      width = store.InitialFreeSize.Width;
+      height = store.InitialFreeSize.Height;
+      spacing = store.InitialFreeSize.Spacing;
+      color = store.InitialFreeSize.Color;
     }
   }
-  const FreeTextSize& cur = s.CurrentFreeSize;
+  const FreeTextSize& cur = store.CurrentFreeSize;
   const bool sizeChanged = type == 0 && (width != cur.Width || height != cur.Height ||
                                          spacing != cur.Spacing || color != cur.Color);
-  if (!s.TextTypeDue && type == s.CurrentTextType && !sizeChanged) return;
+  if (!store.TextTypeDue && type == store.CurrentTextType && !sizeChanged) return;
   if (type != 0) {
-    Append("cn" + IntText(type), false);
+    Append(store, "cn" + IntText(type), false);
   } else {
-    Append("cn0 " + Reals({width, height, spacing, static_cast<double>(color)}), false);
-    s.CurrentFreeSize = FreeTextSize{width, height, spacing, color};
+    Append(store, "cn0 " + Reals({width, height, spacing, static_cast<double>(color)}), false);
+    store.CurrentFreeSize = FreeTextSize{width, height, spacing, color};
   }
-  s.CurrentTextType = type;
-  s.TextTypeDue = false;
+  store.CurrentTextType = type;
+  store.TextTypeDue = false;
 }
 
-void WriteTextAttribute(int attribute) {
+void WriteTextAttribute(ElementStore& store, int attribute) {
   if (attribute < 0 || attribute > 8) attribute = 0;
-  ChangeSuppressed("cc", attribute, Store.TextAttributeDue, Store.CurrentTextAttribute, false);
+  ChangeSuppressed(store, "cc", attribute, store.TextAttributeDue, store.CurrentTextAttribute,
+                   false);
 }
 
-void WriteFontName(std::string_view name) {
-  ElementStore& s = Store;
+void WriteFontName(ElementStore& store, std::string_view name) {
   try {
-    std::string chosen(name.empty() || name == "<>" ? std::string_view(s.InitialFontName) : name);
-    if (!s.FontDue && chosen == s.CurrentFontName) return;
-    Append("cn\"$" + chosen, false);
-    s.CurrentFontName = std::move(chosen);
-    s.FontDue = false;
+    std::string chosen(name.empty() || name == "<>" ? std::string_view(store.InitialFontName)
+                                                    : name);
+    if (!store.FontDue && chosen == store.CurrentFontName) return;
+    Append(store, "cn\"$" + chosen, false);
+    store.CurrentFontName = std::move(chosen);
+    store.FontDue = false;
   } catch (...) {
-    s.OutputLost = true;
+    store.OutputLost = true;
   }
 }
 
-void WriteEntityFlags(int flags) {
-  if (flags & 1) Append("z1", false);
-  if (flags & 2) Append("z2", false);
-  if (flags & 4) Append("z3", false);
-  if ((flags & 8) && !(flags & 16)) Append("z4", false);
-  if (flags & 16) Append("z5", false);
+void WriteEntityFlags(ElementStore& store, int flags) {
+  if (flags & 1) Append(store, "z1", false);
+  if (flags & 2) Append(store, "z2", false);
+  if (flags & 4) Append(store, "z3", false);
+  if ((flags & 8) && !(flags & 16)) Append(store, "z4", false);
+  if (flags & 16) Append(store, "z5", false);
 }
 
-void WriteLine(double x1, double y1, double x2, double y2) {
+void WriteLine(ElementStore& store, double x1, double y1, double x2, double y2) {
   if (Degenerate(x1, y1, x2, y2)) return;
-  Append(Reals({x1, y1, x2, y2}), false);
+  Append(store, Reals({x1, y1, x2, y2}), false);
 }
 
-void WritePoint(int code, double x, double y, double scale, double angle) {
+void WritePoint(ElementStore& store, int code, double x, double y, double scale, double angle) {
   if (code < -7 || code > 11) code = -3;
   if (std::fabs(static_cast<long double>(scale)) <= kTol8) scale = 1;
-  Append("pt " + Reals({x, y, scale, angle}) + " " + IntText(code), false);
+  Append(store, "pt " + Reals({x, y, scale, angle}) + " " + IntText(code), false);
 }
 
-void WriteText(int kind, std::string_view text, double x, double y, double dx, double dy) {
+void WriteText(ElementStore& store, int kind, std::string_view text, double x, double y, double dx,
+               double dy) {
   if (ZeroDirection(dx, dy)) return;
   if (RemoveSpaces(text).empty()) return;
   const char* keyword =
       kind >= 0 && kind <= 9 ? kTextKeywords[static_cast<std::size_t>(kind)] : "ch";
-  Append(std::string(keyword) + " " + Reals({x, y, dx, dy}) + " \"", true);
-  Append(text, false);
+  Append(store, std::string(keyword) + " " + Reals({x, y, dx, dy}) + " \"", true);
+  Append(store, text, false);
 }
 
-void WriteDimension(std::string_view text, double x1, double y1, double x2, double y2, double x,
-                    double y, double dx, double dy) {
+void WriteDimension(ElementStore& store, std::string_view text, double x1, double y1, double x2,
+                    double y2, double x, double y, double dx, double dy) {
   if (Degenerate(x1, y1, x2, y2) || ZeroDirection(dx, dy)) return;
   std::string value;
   if (RemoveSpaces(text).empty()) {
@@ -188,10 +189,10 @@ void WriteDimension(std::string_view text, double x1, double y1, double x2, doub
   } else {
     value.assign(text);
   }
-  Append("msg", false);
-  Append(Reals({x1, y1, x2, y2}), false);
-  Append("cs " + Reals({x, y, dx, dy}) + " \"", true);
-  Append(value, false);
+  Append(store, "msg", false);
+  Append(store, Reals({x1, y1, x2, y2}), false);
+  Append(store, "cs " + Reals({x, y, dx, dy}) + " \"", true);
+  Append(store, value, false);
 }
 
 bool WritableReal(double value) {
@@ -252,14 +253,14 @@ FileProblem HandBack(const std::string& path, std::string_view content) {
 
 }  // namespace
 
-FileProblem WriteExchangeFile(const std::string& path) {
+FileProblem WriteExchangeFile(const std::string& path, const ElementStore& store) {
   std::string content;
   FileProblem lost;
-  if (Store.OutputLost) {
+  if (store.OutputLost) {
     lost = {"memory ran out while the dimension was built: nothing was drawn"};
   } else {
     try {
-      content = OutputText(Store.Output);
+      content = OutputText(store.Output);
     } catch (...) {
       lost = {"memory ran out while the result was put together: nothing was drawn"};
     }

@@ -34,10 +34,10 @@ void ReleaseElementStore() {
   std::vector<OutputLine>().swap(s.Output);
 }
 
-void ResetWriterState() {
-  static_cast<DueFlags&>(Store) = DueFlags();
+void ResetWriterState(ElementStore& store) {
+  static_cast<DueFlags&>(store) = DueFlags();
   AttributesInForce fresh;
-  std::swap(static_cast<AttributesInForce&>(Store), fresh);
+  std::swap(static_cast<AttributesInForce&>(store), fresh);
 }
 
 void AppendElementOrder(int kind, int index) {

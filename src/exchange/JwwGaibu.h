@@ -167,7 +167,19 @@ struct AttributesInForce {
   int ExtendedColor = 0;
 };
 
-// First-value flags while reading; the writer's due flags after ResetWriterState.
+// While reading: the attribute records whose first value (the Initial... value, the one in
+// force when Jw_cad started us) is still to come.
+struct FirstValuesAwaited {
+  bool LayerGroup = true;
+  bool Layer = true;
+  bool LineColor = true;
+  bool LineType = true;
+  bool LineWidth = true;
+  bool TextType = true;
+};
+
+// While writing: the attribute records to be written whatever their value, as Jw_cad must be
+// told every attribute once; all of them after ResetWriterState.
 struct DueFlags {
   bool LayerGroupDue = true;
   bool LayerDue = true;
@@ -214,6 +226,7 @@ struct ElementStore : AttributesInForce, DueFlags {
   std::string InitialFontName;
 
   // Attributes of the line being read (besides AttributesInForce).
+  FirstValuesAwaited Awaited;
   int CurrentPickGroup = 0;
   int EntityFlags = 0;
   bool LineWidthSeen = false;
@@ -254,7 +267,7 @@ extern ElementStore Store;
 
 void InitElementStore();
 void ReleaseElementStore();
-void ResetWriterState();
+void ResetWriterState(ElementStore& store);
 void AppendElementOrder(int kind, int index);
 void StampElementHeader(ElementHeader& header);
 
@@ -267,27 +280,29 @@ void ParseExchangeLine(std::string_view line);
 
 // ---- Writer -----------------------------------------------------------------------------
 
-void AppendOutputLine(std::string_view text);
-void WriteLayerGroup(int group);
-void WriteLayer(int layer);
-void WriteLineColor(int color);
-void WritePointColor(int color);
-void WriteLineType(int type);
-void WriteLineWidth(int width);
-void WriteTextType(int type, int color, double width, double height, double spacing);
-void WriteTextAttribute(int attribute);
-void WriteFontName(std::string_view name);
-void WriteEntityFlags(int flags);
-void WriteLine(double x1, double y1, double x2, double y2);
-void WritePoint(int code, double x, double y, double scale, double angle);
-void WriteText(int kind, std::string_view text, double x, double y, double dx, double dy);
-void WriteDimension(std::string_view text, double x1, double y1, double x2, double y2, double x,
-                    double y, double dx, double dy);
+void AppendOutputLine(ElementStore& store, std::string_view text);
+void WriteLayerGroup(ElementStore& store, int group);
+void WriteLayer(ElementStore& store, int layer);
+void WriteLineColor(ElementStore& store, int color);
+void WritePointColor(ElementStore& store, int color);
+void WriteLineType(ElementStore& store, int type);
+void WriteLineWidth(ElementStore& store, int width);
+void WriteTextType(ElementStore& store, int type, int color, double width, double height,
+                   double spacing);
+void WriteTextAttribute(ElementStore& store, int attribute);
+void WriteFontName(ElementStore& store, std::string_view name);
+void WriteEntityFlags(ElementStore& store, int flags);
+void WriteLine(ElementStore& store, double x1, double y1, double x2, double y2);
+void WritePoint(ElementStore& store, int code, double x, double y, double scale, double angle);
+void WriteText(ElementStore& store, int kind, std::string_view text, double x, double y, double dx,
+               double dy);
+void WriteDimension(ElementStore& store, std::string_view text, double x1, double y1, double x2,
+                    double y2, double x, double y, double dx, double dy);
 // Hands the output list back at path (UTF-8), "hq" when it is empty: the file is replaced in
 // one step, so it holds the drawing as Jw_cad wrote it or the whole result, never a part. On a
 // failure the file is deleted, or where it cannot be, left holding "hq"; a lost output list
 // gives "hq" and a problem too. A pipe, a device or a read-only file is not touched.
-FileProblem WriteExchangeFile(const std::string& path);
+FileProblem WriteExchangeFile(const std::string& path, const ElementStore& store);
 
 // The largest double whose 15-significant-digit form (FormatGeneral) still lies within a
 // double's range: 1.79769313486231E308. Anything larger is written as 1.79769313486232E308,

@@ -8,9 +8,19 @@
 #pragma once
 
 #include <bit>
+#include <cfloat>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+
+// The one correctly rounded division needs double arithmetic rounded once, to double: the
+// x87 unit rounds to its own precision first, and some values then come out one unit off in
+// the last place. A 32-bit x86 build must do double arithmetic with SSE2 (-msse2
+// -mfpmath=sse); long double stays x87 either way.
+#if FLT_EVAL_METHOD != 0
+#error \
+    "double arithmetic must not be evaluated in extended precision: build with -msse2 -mfpmath=sse"
+#endif
 
 namespace sorea {
 

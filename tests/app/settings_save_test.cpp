@@ -10,6 +10,7 @@
 
 #include "app/AppTestSupport.h"
 #include "app/Unit1.h"
+#include "exchange/JwwGaibu.h"
 #include "util/Files.h"
 
 namespace sorea {
@@ -30,7 +31,7 @@ std::string NewSettings() {
   ScratchFolder folder;
   RecordingView view(folder.Path());
   TForm1 form(view);
-  form.SaveSettings(folder.File("rusk.dat"));
+  form.SaveSettings(folder.File("rusk.dat"), Store);
   return folder.Read("rusk.dat");
 }
 
@@ -38,7 +39,7 @@ std::string NewSettings() {
 bool Save(const ScratchFolder& folder, const std::string& name = "rusk.dat") {
   RecordingView view(folder.Path());
   TForm1 form(view);
-  return !form.SaveSettings(folder.File(name));
+  return !form.SaveSettings(folder.File(name), Store);
 }
 
 // The previous settings at name, in a subfolder when name has one.

@@ -125,7 +125,7 @@ TEST(SaveSettings, ThirtyOneLines) {
   form.FormShow();
   form.ComboBox3.ItemIndex = -1;
   form.CheckBox2.Checked = true;
-  form.SaveSettings(folder.File("rusk.dat"));
+  form.SaveSettings(folder.File("rusk.dat"), Store);
   const std::vector<std::string> expected = {
       "10", "20",  "2",    "11",  "-1", "8",      "0", "1.5",    "\220\241", "mm ", " 0.5",
       "3",  "4",   "5",    "30",  "6",  "1",      "1", "1",      "1",        "1",   "0",
@@ -154,7 +154,7 @@ TEST(SaveSettings, RoundTripThroughLoad) {
       5);  // nor this: saved as far as loading reads
   first.RadioGroup2.ItemIndex = 1;
   first.CheckBox4.Checked = true;
-  first.SaveSettings(folder.File("rusk.dat"));
+  first.SaveSettings(folder.File("rusk.dat"), Store);
   Loaded saved = Snapshot(first);
   saved.edits[2] = "ab";
   saved.edits[3] = "0.5";

@@ -465,6 +465,8 @@ TEST_F(PreviewTest, WritesTheSvgFileAndAPng) {
   if (std::system("command -v rsvg-convert >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "rsvg-convert is not installed";
   fs::remove(svg);
+  // The converter gets the name as it stands: blanks, a quote and a dollar sign included.
+  png = dir_.File("it's a $HOME plan.png");
   r = Run({in, "--png", png});
   ASSERT_EQ(r.Exit, 0) << r.Err;
   std::ifstream p(png, std::ios::binary);

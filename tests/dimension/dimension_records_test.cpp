@@ -20,7 +20,7 @@ struct RecordCase {
   double scale = 1;
   int startMark = 0, endMark = 0;
   double markScale = 1;
-  double reverseOvershoot = 2;  // drawing units
+  double reverseOvershoot = 2;  // paper mm
   bool dimensionFigure = false;
   const char* records;  // after the attribute header, " | " between records
 };
@@ -190,7 +190,7 @@ const RecordCase kRecordCases[] = {
      .p4 = {-100, 50000},
      .scale = 100.0,
      .endMark = 4,
-     .reverseOvershoot = 200.0,
+     .reverseOvershoot = 2.0,
      .records = "z3 | 200 0 50200 0 | z3 | 200 100000 50200 100000 | z3 | "
                 "50000 0 50000 49850 | z3 | 50000 50150 50000 100000 | cn1 | cc0 | z3 | "
                 "cs 49550 49850 10 0 \" | 100000 | z3 | "
@@ -224,10 +224,10 @@ void PrepareStore(const RecordCase& c) {
   const DimPoint picks[4] = {c.p1, c.p2, c.p3, c.p4};
   for (int i = 0; i < 4; ++i) {
     Store.PickedPoints[static_cast<std::size_t>(i + 1)].Set = true;
-    Store.PickedPoints[static_cast<std::size_t>(i + 1)].X = picks[i].x;
-    Store.PickedPoints[static_cast<std::size_t>(i + 1)].Y = picks[i].y;
+    Store.PickedPoints[static_cast<std::size_t>(i + 1)].X = picks[i].X;
+    Store.PickedPoints[static_cast<std::size_t>(i + 1)].Y = picks[i].Y;
   }
-  ResetWriterState();
+  ResetWriterState(Store);
 }
 
 DimensionSettings SettingsFor(const RecordCase& c) {
@@ -236,18 +236,18 @@ DimensionSettings SettingsFor(const RecordCase& c) {
   s.EndMark = c.endMark;
   s.MarkScale = c.markScale;
   s.TextTypeChoice = 1;
-  s.ExtensionGap = 2 * c.scale;
-  s.ExtensionOvershoot = 2 * c.scale;
   s.ReverseOvershoot = c.reverseOvershoot;
   s.DimensionFigure = c.dimensionFigure;
   return s;
 }
 
-// The job after its checks, on the store's picks.
-void DrawAndWrite(const DimensionSettings& settings, double scale) {
-  const DimensionPicks picks = TakePicks(Store);
-  const DimensionLayout ends = ComputeLineEnds(picks, Store.AxisAngle);
-  WriteVerticalDimension(DrawVerticalDimension(settings, picks, scale, ends, Store), Store);
+// The job after its checks, on the picks of the store it reads, writing to out.
+void DrawAndWrite(const DimensionSettings& settings, double scale,
+                  const ElementStore& store = Store, ElementStore& out = Store) {
+  const DimensionPicks picks = TakePicks(store);
+  const DimensionLayout ends = ComputeLineEnds(picks, store.AxisAngle);
+  const DrawingLengths lengths = ToDrawingUnits(settings, scale);
+  WriteVerticalDimension(DrawVerticalDimension(settings, lengths, picks, scale, ends, store), out);
 }
 
 std::vector<std::string> OutputTexts(std::size_t from) {
@@ -267,6 +267,17 @@ TEST(VerticalDimensionRecords, EveryPlacement) {
     EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + 6), header);
     EXPECT_EQ(OutputTexts(header.size()), Records(c.records));
   }
+  ReleaseElementStore();
+}
+
+// The job reads and writes the store it is given, and no other.
+TEST(VerticalDimensionRecords, WritesToTheStoreItIsGiven) {
+  PrepareStore(kRecordCases[0]);
+  ElementStore given = std::move(Store);
+  InitElementStore();
+  DrawAndWrite(SettingsFor(kRecordCases[0]), kRecordCases[0].scale, given, given);
+  EXPECT_EQ(given.Output.size(), 6 + Records(kRecordCases[0].records).size());
+  EXPECT_TRUE(Store.Output.empty());
   ReleaseElementStore();
 }
 
@@ -369,12 +380,12 @@ TEST(VerticalDimensionLayout, ValueSideAndCuts) {
     PlaceValue(picks, 0, 1, "1000", ValueTextSize{1, 3, 3, 0, 2}, layout);
     EXPECT_EQ(layout.ValueSide, c.side);
     EXPECT_NEAR(layout.LeaderLength, c.leader, 1e-9);
-    EXPECT_NEAR(layout.StartGapPoint.x, c.startGap.x, 1e-9);
-    EXPECT_NEAR(layout.StartGapPoint.y, c.startGap.y, 1e-9);
-    EXPECT_NEAR(layout.EndGapPoint.x, c.endGap.x, 1e-9);
-    EXPECT_NEAR(layout.EndGapPoint.y, c.endGap.y, 1e-9);
-    EXPECT_NEAR(layout.ValueOrigin.x, c.origin.x, 1e-9);
-    EXPECT_NEAR(layout.ValueOrigin.y, c.origin.y, 1e-9);
+    EXPECT_NEAR(layout.StartGapPoint.X, c.startGap.X, 1e-9);
+    EXPECT_NEAR(layout.StartGapPoint.Y, c.startGap.Y, 1e-9);
+    EXPECT_NEAR(layout.EndGapPoint.X, c.endGap.X, 1e-9);
+    EXPECT_NEAR(layout.EndGapPoint.Y, c.endGap.Y, 1e-9);
+    EXPECT_NEAR(layout.ValueOrigin.X, c.origin.X, 1e-9);
+    EXPECT_NEAR(layout.ValueOrigin.Y, c.origin.Y, 1e-9);
   }
   ReleaseElementStore();
 }

@@ -179,42 +179,42 @@ TEST_F(ExchangeFile, WritesRecordsWithCrLfAndJoinsOnlyHeads) {
       {"empty list", [] {}, "hq\r\n"},
       {"text record on one line",
        [] {
-         WriteLine(0, 0, 1, 1);
-         WriteText(0, " a b", 1, 2, 1, 0);
-         WriteLine(1, 1, 2, 2);
+         WriteLine(Store, 0, 0, 1, 1);
+         WriteText(Store, 0, " a b", 1, 2, 1, 0);
+         WriteLine(Store, 1, 1, 2, 2);
        },
        "0 0 1 1\r\nch 1 2 1 0 \" a b\r\n1 1 2 2\r\n"},
       {"font name ending in a quote",
        [] {
-         WriteFontName("<Inch\"");
-         WriteLine(0, 0, 1, 1);
+         WriteFontName(Store, "<Inch\"");
+         WriteLine(Store, 0, 0, 1, 1);
        },
        "cn\"$<Inch\"\r\n0 0 1 1\r\n"},
       {"value text ending in a quote",
        [] {
-         WriteDimension("12\"", 0, 0, 0, 1, 0, 0, 1, 0);
-         WriteLine(0, 0, 1, 1);
+         WriteDimension(Store, "12\"", 0, 0, 0, 1, 0, 0, 1, 0);
+         WriteLine(Store, 0, 0, 1, 1);
        },
        "msg\r\n0 0 0 1\r\ncs 0 0 1 0 \"12\"\r\n0 0 1 1\r\n"},
       {"plain entry ending in a quote",
        [] {
-         AppendOutputLine("x\"");
-         AppendOutputLine("y");
+         AppendOutputLine(Store, "x\"");
+         AppendOutputLine(Store, "y");
        },
        "x\"\r\ny\r\n"},
       {"head as last entry",
        [] {
-         WriteText(0, "a", 1, 2, 1, 0);
+         WriteText(Store, 0, "a", 1, 2, 1, 0);
          Store.Output.pop_back();
        },
        "ch 1 2 1 0 \""},
   };
   for (const Case& c : cases) {
     InitElementStore();
-    ResetWriterState();
+    ResetWriterState(Store);
     c.calls();
     const std::size_t entries = Store.Output.size();
-    ASSERT_FALSE(WriteExchangeFile(Path("out.txt"))) << c.name;
+    ASSERT_FALSE(WriteExchangeFile(Path("out.txt"), Store)) << c.name;
     EXPECT_EQ(Slurp(Path("out.txt")), c.bytes) << c.name;
     EXPECT_EQ(Store.Output.size(), entries) << c.name;
   }
@@ -235,8 +235,8 @@ enum class After { Result, Previous, Hq, Absent, Folder, Link, Pipe };
 // A result of 50 lines, about 450 bytes.
 void BuildResult() {
   InitElementStore();
-  ResetWriterState();
-  for (int i = 1; i <= 50; ++i) WriteLine(0, 0, i, 1);
+  ResetWriterState(Store);
+  for (int i = 1; i <= 50; ++i) WriteLine(Store, 0, 0, i, 1);
 }
 
 std::string ResultBytes() {
@@ -318,7 +318,7 @@ TEST(HandingBack, WhereTheResultGoes) {
     BuildResult();
     Store.OutputLost = c.lost;
     ::alarm(10);  // a write that waits on a pipe fails here instead of hanging the suite
-    const FileProblem problem = WriteExchangeFile(folder.File(c.writeTo));
+    const FileProblem problem = WriteExchangeFile(folder.File(c.writeTo), Store);
     ::alarm(0);
     EXPECT_EQ(!problem, c.written) << Describe(problem);
     for (const auto& [name, after] : c.after) Expect(folder, name, after);
@@ -354,7 +354,7 @@ TEST(HandingBack, FailuresLeaveNoPartOfTheResult) {
     }
     const int status = RunRestricted(folder, c.closed, c.fileSizeLimit, [&] {
       BuildResult();
-      return WriteExchangeFile(folder.File("JWC_TEMP.TXT")) ? 1 : 0;
+      return WriteExchangeFile(folder.File("JWC_TEMP.TXT"), Store) ? 1 : 0;
     });
     if (status == kCannotSetUp) GTEST_SKIP() << "cannot write as a user who may not create files";
     EXPECT_EQ(status, c.written ? 0 : 1);
@@ -370,27 +370,27 @@ TEST_F(ExchangeFile, RoundTripThroughWriterAndReader) {
   InitElementStore();
   ParseExchangeLine("lw2");  // the input had a width, so the writer writes one
   ParseExchangeLine("cn\"$<Input font>");
-  ResetWriterState();
-  WriteLayerGroup(10);
-  WriteLayer(3);
-  WriteLineColor(5);
-  WritePointColor(6);
-  WriteLineType(2);
-  WriteLineWidth(4);
-  WriteFontName("<\x82l\x82r \x96\xbe\x92\xa9>");
-  WriteEntityFlags(4);
-  WriteLine(0.1, -2.5, 1.0 / 3.0, 1e-5);
-  WriteEntityFlags(4);
-  WritePoint(7, 12.5, -3, 0.5, 30);
-  WriteTextType(0, 3, 2.5, 2.5, 0.5);
-  WriteTextAttribute(2);
-  WriteEntityFlags(4);
-  WriteText(6, japanese, 100, 200, 0.8660254037844386, 0.5);
-  WriteTextType(3, 0, 0, 0, 0);
-  WriteDimension("", 0, 0, 0, 1234.5, -10, 600, 0, 1);
-  WriteEntityFlags(1);
-  WriteLine(5, 5, 6, 6);
-  ASSERT_FALSE(WriteExchangeFile(Path("JWC_TEMP.TXT")));
+  ResetWriterState(Store);
+  WriteLayerGroup(Store, 10);
+  WriteLayer(Store, 3);
+  WriteLineColor(Store, 5);
+  WritePointColor(Store, 6);
+  WriteLineType(Store, 2);
+  WriteLineWidth(Store, 4);
+  WriteFontName(Store, "<\x82l\x82r \x96\xbe\x92\xa9>");
+  WriteEntityFlags(Store, 4);
+  WriteLine(Store, 0.1, -2.5, 1.0 / 3.0, 1e-5);
+  WriteEntityFlags(Store, 4);
+  WritePoint(Store, 7, 12.5, -3, 0.5, 30);
+  WriteTextType(Store, 0, 3, 2.5, 2.5, 0.5);
+  WriteTextAttribute(Store, 2);
+  WriteEntityFlags(Store, 4);
+  WriteText(Store, 6, japanese, 100, 200, 0.8660254037844386, 0.5);
+  WriteTextType(Store, 3, 0, 0, 0, 0);
+  WriteDimension(Store, "", 0, 0, 0, 1234.5, -10, 600, 0, 1);
+  WriteEntityFlags(Store, 1);
+  WriteLine(Store, 5, 5, 6, 6);
+  ASSERT_FALSE(WriteExchangeFile(Path("JWC_TEMP.TXT"), Store));
 
   InitElementStore();
   ASSERT_TRUE(ReadExchangeFile(Path("JWC_TEMP.TXT")));

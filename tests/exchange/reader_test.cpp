@@ -472,7 +472,7 @@ TEST(ExchangeElements, TextAndFontAreCutAtWholeCharacters) {
 TEST(ExchangeStore, InitAndResetGiveTheInitialValues) {
   ReadLines({"hk 5", "hs 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2", "hp1 3 4", "lg3", "lc5", "pn4", "cc2",
              "cn$x", "z1", "pl", "msg", "1 2 3 4"});
-  ResetWriterState();
+  ResetWriterState(Store);
   EXPECT_EQ(Store.CurrentLayerGroup, 0);
   EXPECT_EQ(Store.CurrentLineColor, 1);
   EXPECT_EQ(Store.CurrentPointColor, 1);

@@ -18,7 +18,7 @@ std::vector<std::string> Written(const std::vector<std::string>& input,
                                  const std::function<void()>& calls) {
   InitElementStore();
   for (const std::string& line : input) ParseExchangeLine(line);
-  ResetWriterState();
+  ResetWriterState(Store);
   calls();
   std::vector<std::string> texts;
   for (const OutputLine& line : Store.Output) texts.push_back(line.Text);
@@ -41,45 +41,65 @@ void ExpectWritten(const std::vector<WriterCase>& cases) {
 
 TEST(ExchangeWriter, AttributeRecordsAreDueOnceThenChangeSuppressed) {
   const std::vector<WriterCase> cases = {
-      {"layer twice", {}, [] { WriteLayer(3), WriteLayer(3); }, {"ly3"}},
+      {"layer twice", {}, [] { WriteLayer(Store, 3), WriteLayer(Store, 3); }, {"ly3"}},
       {"layer group makes the layer due",
        {},
-       [] { WriteLayer(3), WriteLayerGroup(2), WriteLayer(3), WriteLayer(3); },
+       [] {
+         WriteLayer(Store, 3), WriteLayerGroup(Store, 2), WriteLayer(Store, 3),
+             WriteLayer(Store, 3);
+       },
        {"ly3", "lg2", "ly3"}},
       {"unchanged layer group does not",
        {},
-       [] { WriteLayerGroup(2), WriteLayer(1), WriteLayerGroup(2), WriteLayer(1); },
+       [] {
+         WriteLayerGroup(Store, 2), WriteLayer(Store, 1), WriteLayerGroup(Store, 2),
+             WriteLayer(Store, 1);
+       },
        {"lg2", "ly1"}},
       {"hex digits",
        {},
-       [] { WriteLayerGroup(10), WriteLayer(15), WriteLayerGroup(0); },
+       [] { WriteLayerGroup(Store, 10), WriteLayer(Store, 15), WriteLayerGroup(Store, 0); },
        {"lgA", "lyF", "lg0"}},
       {"colour due although current",
        {},
-       [] { WriteLineColor(1), WriteLineColor(1), WriteLineColor(5), WriteLineColor(5); },
+       [] {
+         WriteLineColor(Store, 1), WriteLineColor(Store, 1), WriteLineColor(Store, 5),
+             WriteLineColor(Store, 5);
+       },
        {"lc1", "lc5"}},
       {"point colour and line type",
        {},
-       [] { WritePointColor(1), WriteLineType(2), WriteLineType(2), WritePointColor(3); },
+       [] {
+         WritePointColor(Store, 1), WriteLineType(Store, 2), WriteLineType(Store, 2),
+             WritePointColor(Store, 3);
+       },
        {"pn1", "lt2", "pn3"}},
-      {"negative colour", {}, [] { WriteLineColor(-12); }, {"lc-12"}},
+      {"negative colour", {}, [] { WriteLineColor(Store, -12); }, {"lc-12"}},
       {"attribute range",
        {},
-       [] { WriteTextAttribute(9), WriteTextAttribute(0), WriteTextAttribute(4); },
+       [] {
+         WriteTextAttribute(Store, 9), WriteTextAttribute(Store, 0), WriteTextAttribute(Store, 4);
+       },
        {"cc0", "cc4"}},
       {"no lw in input: never",
        {},
-       [] { WriteLineWidth(3), WriteLineWidth(-1), WriteLineWidth(5); },
+       [] { WriteLineWidth(Store, 3), WriteLineWidth(Store, -1), WriteLineWidth(Store, 5); },
        {}},
       {"lw in input",
        {"lw7"},
-       [] { WriteLineWidth(-1), WriteLineWidth(40000), WriteLineWidth(-5), WriteLineWidth(30000); },
+       [] {
+         WriteLineWidth(Store, -1), WriteLineWidth(Store, 40000), WriteLineWidth(Store, -5),
+             WriteLineWidth(Store, 30000);
+       },
        {"lw7", "lw0", "lw30000"}},
       {"flags",
        {},
-       [] { WriteEntityFlags(24), WriteEntityFlags(5), WriteEntityFlags(8), WriteEntityFlags(0); },
+       [] {
+         WriteEntityFlags(Store, 24), WriteEntityFlags(Store, 5), WriteEntityFlags(Store, 8),
+             WriteEntityFlags(Store, 0);
+       },
        {"z5", "z1", "z3", "z4"}},
-      {"all flags", {}, [] { WriteEntityFlags(31); }, {"z1", "z2", "z3", "z5"}},
+      {"all flags", {}, [] { WriteEntityFlags(Store, 31); }, {"z1", "z2", "z3", "z5"}},
   };
   ExpectWritten(cases);
 }
@@ -89,43 +109,43 @@ TEST(ExchangeWriter, TextTypeRecords) {
       {"free size once",
        {},
        [] {
-         WriteTextType(0, 1, 2.5, 2.5, 0);
-         WriteTextType(0, 1, 2.5, 2.5, 0);
+         WriteTextType(Store, 0, 1, 2.5, 2.5, 0);
+         WriteTextType(Store, 0, 1, 2.5, 2.5, 0);
        },
        {"cn0 2.5 2.5 0 1"}},
       {"spacing alone changes it",
        {},
        [] {
-         WriteTextType(0, 1, 2.5, 2.5, 0);
-         WriteTextType(0, 1, 2.5, 2.5, 0.25);
-         WriteTextType(0, 3, 2.5, 2.5, 0.25);
+         WriteTextType(Store, 0, 1, 2.5, 2.5, 0);
+         WriteTextType(Store, 0, 1, 2.5, 2.5, 0.25);
+         WriteTextType(Store, 0, 3, 2.5, 2.5, 0.25);
        },
        {"cn0 2.5 2.5 0 1", "cn0 2.5 2.5 0.25 1", "cn0 2.5 2.5 0.25 3"}},
       {"numbered types ignore the size",
        {},
        [] {
-         WriteTextType(4, 1, 1, 1, 1);
-         WriteTextType(4, 9, 7, 7, 7);
-         WriteTextType(10, 0, 0, 0, 0);
+         WriteTextType(Store, 4, 1, 1, 1, 1);
+         WriteTextType(Store, 4, 9, 7, 7, 7);
+         WriteTextType(Store, 10, 0, 0, 0, 0);
        },
        {"cn4", "cn10"}},
       {"out of range takes the input's type",
        {"cn3"},
-       [] { WriteTextType(11, 1, 1, 1, 1); },
+       [] { WriteTextType(Store, 11, 1, 1, 1, 1); },
        {"cn3"}},
       {"out of range, input type 0 takes its free size",
        {"cn0 3.5 3.5 0.5 2"},
-       [] { WriteTextType(-1, 9, 1, 1, 1); },
+       [] { WriteTextType(Store, -1, 9, 1, 1, 1); },
        {"cn0 3.5 3.5 0.5 2"}},
       {"input type out of range is written as it is",
        {"cn12"},
-       [] { WriteTextType(42, 1, 1, 1, 1); },
+       [] { WriteTextType(Store, 42, 1, 1, 1, 1); },
        {"cn12"}},
       {"due although type 1 is current",
        {},
        [] {
-         WriteTextType(1, 1, 0, 0, 0);
-         WriteTextType(1, 1, 0, 0, 0);
+         WriteTextType(Store, 1, 1, 0, 0, 0);
+         WriteTextType(Store, 1, 1, 0, 0, 0);
        },
        {"cn1"}},
   };
@@ -136,12 +156,14 @@ TEST(ExchangeWriter, FontNames) {
   const std::vector<WriterCase> cases = {
       {"input font for <>",
        {"cn\"$<Mincho>"},
-       [] { WriteFontName("<>"), WriteFontName(""); },
+       [] { WriteFontName(Store, "<>"), WriteFontName(Store, ""); },
        {"cn\"$<Mincho>"}},
-      {"no input font", {}, [] { WriteFontName(""); }, {"cn\"$"}},
+      {"no input font", {}, [] { WriteFontName(Store, ""); }, {"cn\"$"}},
       {"change and same",
        {},
-       [] { WriteFontName("<A B>"), WriteFontName("<A B>"), WriteFontName("<C>"); },
+       [] {
+         WriteFontName(Store, "<A B>"), WriteFontName(Store, "<A B>"), WriteFontName(Store, "<C>");
+       },
        {"cn\"$<A B>", "cn\"$<C>"}},
   };
   ExpectWritten(cases);
@@ -154,37 +176,39 @@ TEST(ExchangeWriter, ElementRecords) {
     Lines expected;
   };
   const std::vector<Case> cases = {
-      {"degenerate line", [] { WriteLine(1, 2, 1, 2.000000001); }, {}},
-      {"short line", [] { WriteLine(1, 2, 1, 2.00001); }, {"1 2 1 2.00001"}},
+      {"degenerate line", [] { WriteLine(Store, 1, 2, 1, 2.000000001); }, {}},
+      {"short line", [] { WriteLine(Store, 1, 2, 1, 2.00001); }, {"1 2 1 2.00001"}},
       {"number forms",
-       [] { WriteLine(0.0001, 0.00001, 1.0 / 3.0, -1e15); },
+       [] { WriteLine(Store, 0.0001, 0.00001, 1.0 / 3.0, -1e15); },
        {"0.0001 1E-5 0.333333333333333 -1E15"}},
-      {"point code and scale", [] { WritePoint(20, 0, 0, 0, 0); }, {"pt 0 0 1 0 -3"}},
-      {"point kept", [] { WritePoint(-7, 1.5, -2, 0.5, 90); }, {"pt 1.5 -2 0.5 90 -7"}},
-      {"point code 12", [] { WritePoint(12, 0, 0, 1e-9, 0); }, {"pt 0 0 1 0 -3"}},
-      {"text", [] { WriteText(2, "  12 mm", 1, 2, 1, 0); }, {"cs 1 2 1 0 \"", "  12 mm"}},
-      {"text kind out of range", [] { WriteText(10, "a", 1, 2, 0, 1); }, {"ch 1 2 0 1 \"", "a"}},
+      {"point code and scale", [] { WritePoint(Store, 20, 0, 0, 0, 0); }, {"pt 0 0 1 0 -3"}},
+      {"point kept", [] { WritePoint(Store, -7, 1.5, -2, 0.5, 90); }, {"pt 1.5 -2 0.5 90 -7"}},
+      {"point code 12", [] { WritePoint(Store, 12, 0, 0, 1e-9, 0); }, {"pt 0 0 1 0 -3"}},
+      {"text", [] { WriteText(Store, 2, "  12 mm", 1, 2, 1, 0); }, {"cs 1 2 1 0 \"", "  12 mm"}},
+      {"text kind out of range",
+       [] { WriteText(Store, 10, "a", 1, 2, 0, 1); },
+       {"ch 1 2 0 1 \"", "a"}},
       {"blank texts",
        [] {
-         WriteText(0, "   ", 1, 2, 1, 0);
-         WriteText(0, "\x81\x40\x81\x40", 1, 2, 1, 0);
-         WriteText(0, "", 1, 2, 1, 0);
+         WriteText(Store, 0, "   ", 1, 2, 1, 0);
+         WriteText(Store, 0, "\x81\x40\x81\x40", 1, 2, 1, 0);
+         WriteText(Store, 0, "", 1, 2, 1, 0);
        },
        {}},
-      {"zero direction", [] { WriteText(0, "a", 1, 2, 1e-9, -1e-9); }, {}},
+      {"zero direction", [] { WriteText(Store, 0, "a", 1, 2, 1e-9, -1e-9); }, {}},
       {"dimension with its length",
-       [] { WriteDimension(" ", 0, 0, 3, 4, 1, 2, 1, 0); },
+       [] { WriteDimension(Store, " ", 0, 0, 3, 4, 1, 2, 1, 0); },
        {"msg", "0 0 3 4", "cs 1 2 1 0 \"", "5"}},
       {"dimension length rounded to 8 decimals",
-       [] { WriteDimension("", 0, 0, 1.0 / 3.0, 0, 0, 0, 1, 0); },
+       [] { WriteDimension(Store, "", 0, 0, 1.0 / 3.0, 0, 0, 0, 1, 0); },
        {"msg", "0 0 0.333333333333333 0", "cs 0 0 1 0 \"", "0.33333333"}},
       {"dimension text as given",
-       [] { WriteDimension(" 1,000 ", 0, 0, 0, 1000, 5, 500, 0, 1); },
+       [] { WriteDimension(Store, " 1,000 ", 0, 0, 0, 1000, 5, 500, 0, 1); },
        {"msg", "0 0 0 1000", "cs 5 500 0 1 \"", " 1,000 "}},
       {"degenerate dimension",
        [] {
-         WriteDimension("x", 0, 0, 0, 1e-9, 5, 500, 0, 1);
-         WriteDimension("x", 0, 0, 0, 1, 5, 500, 0, 0);
+         WriteDimension(Store, "x", 0, 0, 0, 1e-9, 5, 500, 0, 1);
+         WriteDimension(Store, "x", 0, 0, 0, 1, 5, 500, 0, 0);
        },
        {}},
   };
@@ -203,24 +227,24 @@ TEST(ExchangeWriter, OutputLinesAreCutAtWholeCharacters) {
       {std::string(254, 'a') + "\x82", 254},
   };
   for (const Case& c : cases) {
-    Lines out = Written({}, [&] { AppendOutputLine(c.text); });
+    Lines out = Written({}, [&] { AppendOutputLine(Store, c.text); });
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0], c.text.substr(0, c.kept)) << c.text.size();
   }
   // A text record's head and text are cut on their own.
   std::string longText = std::string(253, 'b') + dbc + "tail";
-  Lines out = Written({}, [&] { WriteText(0, longText, 1, 1, 1, 0); });
+  Lines out = Written({}, [&] { WriteText(Store, 0, longText, 1, 1, 1, 0); });
   ASSERT_EQ(out.size(), 2u);
   EXPECT_EQ(out[1], longText.substr(0, 255));
 }
 
 TEST(ExchangeWriter, OnlyTextHeadsAreMarkedAsHeads) {
   Written({}, [] {
-    WriteFontName("<Font\">");
-    WriteFontName("<Inch\"");
-    WriteText(0, "12\"", 0, 0, 1, 0);
-    WriteDimension("3\"", 0, 0, 1, 0, 0, 0, 1, 0);
-    AppendOutputLine("ends in a quote\"");
+    WriteFontName(Store, "<Font\">");
+    WriteFontName(Store, "<Inch\"");
+    WriteText(Store, 0, "12\"", 0, 0, 1, 0);
+    WriteDimension(Store, "3\"", 0, 0, 1, 0, 0, 0, 1, 0);
+    AppendOutputLine(Store, "ends in a quote\"");
   });
   std::vector<bool> heads;
   for (const OutputLine& line : Store.Output) heads.push_back(line.Head);
@@ -230,7 +254,7 @@ TEST(ExchangeWriter, OnlyTextHeadsAreMarkedAsHeads) {
 
 TEST(ExchangeWriter, GrowthKeepsOrder) {
   Lines out = Written({}, [] {
-    for (int i = 1; i <= 2500; ++i) WriteLine(0, 0, i, 0);
+    for (int i = 1; i <= 2500; ++i) WriteLine(Store, 0, 0, i, 0);
   });
   ASSERT_EQ(out.size(), 2500u);
   EXPECT_EQ(out[1000], "0 0 1001 0");

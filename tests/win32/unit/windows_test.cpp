@@ -199,13 +199,13 @@ TEST_F(WindowsFiles, ResultAndSettingsReplacedWhole) {
       FileProblem problem;
       if (name[0] == 'J') {
         InitElementStore();
-        ResetWriterState();
-        WriteLine(0, 0, 1, 1);
-        problem = WriteExchangeFile(target);
+        ResetWriterState(Store);
+        WriteLine(Store, 0, 0, 1, 1);
+        problem = WriteExchangeFile(target, Store);
       } else {
         testing::RecordingView view(WithSeparator(win::ToUtf8(dir_.wstring())));
         TForm1 form(view);
-        problem = form.SaveSettings(target);
+        problem = form.SaveSettings(target, Store);
       }
       EXPECT_EQ(!problem, c.written) << Describe(problem);
       const std::string after = Get(target);

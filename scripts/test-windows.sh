@@ -15,8 +15,8 @@
 # 32-bit loader), so it is never done there.
 #
 # Skips (exit 0, saying why) when the packages cannot be had. Everything it makes is under
-# build/: build/mingw-x64, build/mingw-i686, build/mingw-x64-tests (unit tests), build/win32
-# (Linux reference), build/win32-m32, build/win32-wine (Wine prefixes, cases, screenshot).
+# build/ (the presets mingw-x64, mingw-i686, mingw-x64-tests, default for the Linux sorea-cli
+# and linux-m32 for its 32-bit twin) and build/win32-wine (Wine prefixes, cases, screenshots).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib.sh
@@ -37,27 +37,20 @@ fi
 failed=0
 fail() { say "FAIL: $*"; failed=1; }
 
-# ---- builds --------------------------------------------------------------------------------
-build() {  # dir, cmake args..., -- targets...
-  local dir=$1; shift
-  local args=() targets=()
-  while [ $# -gt 0 ] && [ "$1" != "--" ]; do args+=("$1"); shift; done
-  shift
-  targets=("$@")
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSOREA_WERROR=ON -DSOREA_TESTS=OFF \
-    "${args[@]}" >"$dir.configure.log" 2>&1 || { mkdir -p "$dir"; cat "$dir.configure.log"; return 1; }
-  cmake --build "$dir" --target "${targets[@]}" >"$dir.build.log" 2>&1 || { tail -30 "$dir.build.log"; return 1; }
+# ---- builds, all through the presets -------------------------------------------------------
+# build PRESET TARGETS...: configures and builds the preset, its log under build/.
+build() {
+  local preset=$1; shift
+  { cmake --preset "$preset" && cmake --build --preset "$preset" --target "$@"; } \
+    >"build/$preset.log" 2>&1 || { tail -30 "build/$preset.log"; return 1; }
 }
 mkdir -p build
-say "building: mingw-x64, mingw-i686, Linux reference and its 32-bit twin"
-build build/mingw-x64 --toolchain cmake/mingw-x64.cmake -- sorea sorea-driver sorea-cli || fail "mingw-x64 build"
-build build/mingw-i686 --toolchain cmake/mingw-i686.cmake -- sorea sorea-driver sorea-cli ||
-  fail "mingw-i686 build"
-say "building the unit-test suites for Windows (preset mingw-x64-tests)"
-{ cmake --preset mingw-x64-tests >build/mingw-x64-tests.configure.log 2>&1 &&
-  cmake --build --preset mingw-x64-tests -j2 >build/mingw-x64-tests.build.log 2>&1; } ||
-  { tail -30 build/mingw-x64-tests.build.log; fail "mingw-x64-tests build"; }
-build build/win32 -- sorea-cli || fail "Linux sorea-cli build"
+say "building: mingw-x64, mingw-i686, the Windows unit tests, the Linux sorea-cli and its 32-bit twin"
+build mingw-x64 sorea sorea-driver sorea-cli || fail "mingw-x64 build"
+build mingw-i686 sorea sorea-driver sorea-cli || fail "mingw-i686 build"
+build mingw-x64-tests all || fail "mingw-x64-tests build"
+# The Linux sorea-cli the test command built already is the reference.
+build default sorea-cli || fail "Linux sorea-cli build"
 # The 32-bit twin only where this kernel runs 32-bit programs at all (some have no IA-32
 # emulation); elsewhere its comparison is skipped, and said so.
 CAN_RUN_32=0
@@ -68,18 +61,17 @@ if printf 'int main(void){return 0;}\n' >"$probe/p.c" && gcc -m32 "$probe/p.c" -
 fi
 rm -rf "$probe"
 if [ $CAN_RUN_32 -eq 1 ]; then
-  build build/win32-m32 -DCMAKE_CXX_FLAGS=-m32 -DCMAKE_EXE_LINKER_FLAGS=-m32 -- sorea-cli ||
-    fail "32-bit Linux sorea-cli build"
+  build linux-m32 sorea-cli || fail "32-bit Linux sorea-cli build"
 else
   say "SKIPPED the 32-bit Linux twin: this kernel cannot run 32-bit programs"
 fi
 EXE=build/mingw-x64/src/win32/sorea.exe
-DRIVER=build/mingw-x64/src/win32/sorea-driver.exe
+DRIVER=build/mingw-x64/tests/win32/sorea-driver.exe
 CLI_EXE=build/mingw-x64/src/cli/sorea-cli.exe
-CLI=build/win32/src/cli/sorea-cli
-CLI32=build/win32-m32/src/cli/sorea-cli
+CLI=build/default/src/cli/sorea-cli
+CLI32=build/linux-m32/src/cli/sorea-cli
 EXE32=build/mingw-i686/src/win32/sorea.exe
-DRIVER32=build/mingw-i686/src/win32/sorea-driver.exe
+DRIVER32=build/mingw-i686/tests/win32/sorea-driver.exe
 CLI_EXE32=build/mingw-i686/src/cli/sorea-cli.exe
 for f in "$EXE" "$DRIVER" "$CLI_EXE" "$CLI"; do
   [ -x "$f" ] || { fail "missing $f"; say "SOME WINDOWS TESTS FAILED"; exit 1; }

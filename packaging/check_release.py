@@ -5,8 +5,8 @@
 - the batch files and the guide are the committed ones (Shift-JIS, CR LF), the batch file's
   second line is "@echo off";
 - each sorea.exe is built for its folder's architecture, carries no link time, and its
-  embedded manifest (resource type 24, id 1) is src/win32/sorea.manifest, which declares no
-  DPI awareness, so that Windows scales the fixed-pixel dialog.
+  embedded manifest (resource type 24, id 1) is src/win32/sorea.manifest, which declares
+  per-monitor DPI awareness (v2), since the dialog scales itself to each monitor's DPI.
 
     python3 packaging/check_release.py build/release/sorea-VERSION-windows.zip
 """
@@ -111,8 +111,8 @@ def check(zip_path):
         problems.append("sorea.bat: the second line is not @echo off")
 
     source_manifest = read("src/win32/sorea.manifest")
-    if re.search(rb"<\s*(\w+:)?dpiAware", source_manifest, re.IGNORECASE):
-        problems.append("src/win32/sorea.manifest declares DPI awareness")
+    if not re.search(rb"<dpiAwareness[^>]*>\s*PerMonitorV2", source_manifest):
+        problems.append("src/win32/sorea.manifest does not declare per-monitor DPI awareness v2")
     for arch, machine in MACHINES.items():
         exe = files[f"{arch}/sorea.exe"]
         try:

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the release as a Jw_cad user gets it: the batch file and the Shift-JIS guide match what
 # their generators make from the sources; the zip has ASCII names, the expected files and both
-# programs with their manifest (no DPI awareness); and the zip is reproducible: packed once
+# programs with their manifest (per-monitor DPI awareness); and the zip is reproducible: packed once
 # from the usual build folders and once from a fresh build in build/release-check, it comes
 # out byte for byte the same.
 #

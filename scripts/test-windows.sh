@@ -268,33 +268,38 @@ gui() {
 winpath() { winepath -w "$1" 2>/dev/null; }
 exe_in() { winpath "$CASES/$1/$2/sorea.exe"; }
 
-# The layout with its screenshot: the driver says where the dialog is, we take the picture.
+# The layout with its screenshot at the display's DPI ($DPI, 96 unless set): the driver checks
+# every control where the scaled layout puts it and every text inside its control, says where
+# the dialog is, and we take the picture. layout_case NAME SHOT: the case and the screenshot's
+# name (build/win32-wine/screenshotSHOT.png).
+DPI=96
+at_dpi() { echo $((($1 * DPI + 48) / 96)); }  # a layout length at $DPI, as MulDiv rounds
 layout_case() {
-  local name=layout dir=$CASES/layout
+  local name=$1 shot=$2 dir=$CASES/$1
   cases=$((cases + 1))
   prepare "$dir/app" none
   prepare "$dir/reference" none
   cp "$EXE" "$dir/app/sorea.exe"
   "$CLI" --folder "$dir/reference" --press cancel >"$dir/cli.out" 2>&1
   local flag=$dir/shot
-  (cd "$dir" && timeout 90 wine "$ROOT/$DRIVER" layout "$(exe_in layout app)" --shot "$(winpath "$flag")") \
+  (cd "$dir" && timeout 90 wine "$ROOT/$DRIVER" layout "$(exe_in "$name" app)" --shot "$(winpath "$flag")") \
     >"$dir/driver.out" 2>&1 &
   local driver=$!
   for _ in $(seq 300); do [ -f "$flag.ready" ] && break; sleep 0.05; done
   if [ -f "$flag.ready" ]; then
     read -r cx cy cw ch wx wy ww wh <"$flag.ready"
     import -window root "$W/screen.png"
-    convert "$W/screen.png" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$W/screenshot$SHOT.png"
+    convert "$W/screen.png" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$W/screenshot$shot.png"
     # Colours the dialog must show: white ground, light-blue notice, grey status strip.
     pixel() { convert "$W/screen.png" -format "%[pixel:p{$1,$2}]" info: 2>/dev/null; }
     local ground memo status
-    ground=$(pixel $((cx + 330)) $((cy + 262)))
-    memo=$(pixel $((cx + 480)) $((cy + 5)))
-    status=$(pixel $((cx + 20)) $((cy + 362)))
-    [ "$ground" = "srgb(255,255,255)" ] || [ "$ground" = "white" ] || fail "dialog ground is $ground"
-    [ "$memo" = "srgb(187,235,244)" ] || fail "notice background is $memo"
-    [ "$status" = "srgb(231,231,231)" ] || fail "status strip is $status"
-    say "screenshot: $W/screenshot$SHOT.png (ground $ground, notice $memo, status $status)"
+    ground=$(pixel $((cx + $(at_dpi 330))) $((cy + $(at_dpi 262))))
+    memo=$(pixel $((cx + $(at_dpi 480))) $((cy + $(at_dpi 5))))
+    status=$(pixel $((cx + $(at_dpi 20))) $((cy + $(at_dpi 362))))
+    [ "$ground" = "srgb(255,255,255)" ] || [ "$ground" = "white" ] || fail "$name: dialog ground is $ground"
+    [ "$memo" = "srgb(187,235,244)" ] || fail "$name: notice background is $memo"
+    [ "$status" = "srgb(231,231,231)" ] || fail "$name: status strip is $status"
+    say "screenshot at $DPI DPI: $W/screenshot$shot.png (ground $ground, notice $memo, status $status)"
   fi
   touch "$flag.done"
   wait $driver
@@ -303,56 +308,26 @@ layout_case() {
   same "$dir/app/rusk.dat" "$dir/reference/rusk.dat" || rc=9
   if [ $rc -eq 0 ]; then
     passed=$((passed + 1))
-    say "pass  layout ($(grep -c '^ok' "$dir/driver.out") driver checks: window, controls, texts, lists, tab order)"
+    say "pass  $name ($(grep -c '^ok' "$dir/driver.out") driver checks: window, controls, texts and their fit, lists, tab order at $DPI DPI)"
   else
     grep -E '^FAIL' "$dir/driver.out" | head -30
-    fail "layout (see $dir/driver.out)"
+    fail "$name (see $dir/driver.out)"
   fi
 }
 
-# ---- run the way Jw_cad runs it ------------------------------------------------------------
-# A fresh folder with the release's sorea.exe and sorea.bat. jw_host.py reads the batch file's
-# directives and writes JWC_TEMP.TXT beside it as Jw_cad would; the batch file runs through
-# cmd /c in its folder while the driver works the dialog, and the file is read back the moment
-# cmd has ended: it must then be sorea-cli's result, so cmd waited for sorea.exe.
-# host_run NAME EXE DRIVER CLI_ARGS... -- DRIVER_ARGS...
-host_run() {
-  local name=$1 exe=$2 driver=$3; shift 3
-  local cli_args driver_args
-  split_args "$@"
-  cases=$((cases + 1))
-  local dir=$CASES/$name ok=1
-  mkdir -p "$dir/jw" "$dir/reference"
-  cp "$exe" "$dir/jw/sorea.exe"
-  cp packaging/sorea.bat "$dir/jw/"
-  if ! python3 scripts/jw_host.py "$dir/jw/sorea.bat" tests/data/real/parcel-14.txt >"$dir/host.out"; then
-    cat "$dir/host.out"; fail "$name: sorea.bat is not run as Jw_cad runs it"; return
-  fi
-  cp "$dir/jw/JWC_TEMP.TXT" "$dir/reference/"
-  "$CLI" --folder "$dir/reference" "${cli_args[@]}" >"$dir/cli.out" 2>&1
-  (cd "$dir/jw" && exec timeout 120 wine cmd /c sorea.bat) >"$dir/cmd.out" 2>&1 &
-  local cmd=$!
-  (cd "$dir" && exec timeout 90 wine "$ROOT/$driver" attach "$(winpath "$dir/jw/sorea.exe")" \
-    "${driver_args[@]}") >"$dir/driver.out" 2>&1 &
-  local driver=$!
-  wait $cmd
-  cp "$dir/jw/JWC_TEMP.TXT" "$dir/read-back.txt" 2>/dev/null
-  wait $driver || { ok=0; grep -E '^FAIL' "$dir/driver.out" | head -20; }
-  same "$dir/read-back.txt" "$dir/reference/JWC_TEMP.TXT" ||
-    { ok=0; say "$name: JWC_TEMP.TXT read back after cmd ended differs from sorea-cli's"; }
-  same "$dir/jw/rusk.dat" "$dir/reference/rusk.dat" || { ok=0; say "$name: rusk.dat differs"; }
-  case " ${cli_args[*]} " in
-    *" cancel "*) [ "$(cat "$dir/read-back.txt")" = $'hq\r' ] || { ok=0; say "$name: not \"hq\""; } ;;
-  esac
-  # @echo off: the console does not show the REM directives.
-  ! grep -q '#jww\|#cd\|#[1-4]' "$dir/cmd.out" || { ok=0; say "$name: cmd echoed the directives"; }
-  if [ $ok -eq 1 ]; then
-    passed=$((passed + 1))
-    say "pass  $name (sorea.bat through cmd; $(grep -c '^ok' "$dir/driver.out") driver checks, file read back equals sorea-cli's)"
-  else
-    fail "$name (see $dir)"
-  fi
+# set_dpi N: the display's DPI for the programs started from now on (Wine reads it at start).
+set_dpi() {
+  DPI=$1
+  wineserver -k >/dev/null 2>&1
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+    /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1
+  wineserver -w
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1
 }
+
 CR=examples/complete-run
 settings_input() {  # NAME LINE=VALUE...: the complete run's files, lines of rusk.dat replaced
   local dir=$CASES/$1-input; shift
@@ -381,7 +356,7 @@ gui_suite() {
   local before=$passed count=$cases
   rm -rf "$CASES"
   mkdir -p "$CASES"
-  layout_case
+  layout_case layout "$SHOT"
   gui complete-run-ok $CR app --press ok -- run "$(exe_in complete-run-ok app)" --press ok
   for ex in axis-angle dimension-entity reversed-arrows value-outside; do
     gui "$ex" examples/$ex app --press ok -- run "$(exe_in $ex app)" --press ok
@@ -468,6 +443,13 @@ gui_suite() {
   say "${TAG}GUI cases: $((passed - before)) of $((cases - count)) passed"
 }
 TAG= SHOT= gui_suite
+# The dialog at 125 %, 150 % and 200 % display scaling: the layout case at each, a screenshot
+# each, then back to 96 DPI.
+for dpi in 120 144 192; do
+  set_dpi $dpi
+  layout_case layout-$dpi -$dpi
+done
+set_dpi 96
 
 # ---- same bytes on every build -------------------------------------------------------------
 # The examples, and the axis-angle example turned to angles where FCOS/FSIN land near 0 and 1.

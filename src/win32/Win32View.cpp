@@ -21,6 +21,7 @@ constexpr wchar_t kFormClass[] = L"SoreaForm";
 constexpr wchar_t kApplicationClass[] = L"SoreaApplication";
 constexpr int kClientWidth = 509;
 constexpr int kClientHeight = 374;
+constexpr int kListHeight = 21;  // a closed drop-down list
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kMemoColour = RGB(187, 235, 244);
@@ -40,6 +41,23 @@ LRESULT CALLBACK NoticeProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
     result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
   }
   return result;
+}
+
+// The DPI the window is shown at: its monitor's for a per-monitor aware program on Windows 10
+// and later, the screen's elsewhere.
+int WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (hwnd != nullptr && getDpiForWindow != nullptr) {
+    if (const UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
+  }
+  int dpi = 96;
+  if (HDC screen = GetDC(nullptr)) {
+    dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
+  return dpi > 0 ? dpi : 96;
 }
 
 }  // namespace
@@ -164,57 +182,126 @@ bool Win32View::CreateWindows() {
       GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, instance_, this);
   if (!application_) return false;
 
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  // Sized first for the screen's DPI, then for the DPI of the monitor the window is on.
+  dpi_ = WindowDpi(nullptr);
+  RECT frame{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
   AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
   window_ = CreateWindowExW(0, kFormClass, FromCp932(texts::kCaption).c_str(), kFormStyle,
                             form_.SavedLeft, form_.SavedTop, frame.right - frame.left,
                             frame.bottom - frame.top, application_, nullptr, instance_, this);
   if (!window_) return false;
-  // The frame the window manager draws may differ from what AdjustWindowRectEx assumed: make
-  // the client area exactly what the layout needs.
-  RECT client{};
-  GetClientRect(window_, &client);
-  int dw = kClientWidth - (client.right - client.left);
-  int dh = kClientHeight - (client.bottom - client.top);
-  if (dw != 0 || dh != 0) {
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left + dw,
-                 frame.bottom - frame.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-
-  std::wstring face = FromCp932(texts::kDialogFontFace);
-  auto makeFont = [&face](int height) {
-    return CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       FIXED_PITCH | FF_MODERN, face.c_str());
-  };
-  font_ = makeFont(13);
-  smallFont_ = makeFont(11);
+  dpi_ = WindowDpi(window_);
+  FitClientArea();
+  MakeFonts();
   CreateControls();
   return true;
 }
 
+int Win32View::Scaled(int length) const {
+  return MulDiv(length, dpi_, 96);
+}
+
+void Win32View::FitClientArea() {
+  // The frame the window manager draws may differ from what AdjustWindowRectEx assumed: make
+  // the client area exactly what the layout needs.
+  RECT client{}, outer{};
+  GetClientRect(window_, &client);
+  GetWindowRect(window_, &outer);
+  const int dw = Scaled(kClientWidth) - (client.right - client.left);
+  const int dh = Scaled(kClientHeight) - (client.bottom - client.top);
+  if (dw != 0 || dh != 0) {
+    SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left + dw,
+                 outer.bottom - outer.top + dh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void Win32View::MakeFonts() {
+  const std::wstring face = FromCp932(texts::kDialogFontFace);
+  auto makeFont = [this, &face](int height) {
+    return CreateFontW(-Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       FIXED_PITCH | FF_MODERN, face.c_str());
+  };
+  HFONT oldFont = font_, oldSmall = smallFont_;
+  font_ = makeFont(13);
+  smallFont_ = makeFont(11);
+  // The children leave the old fonts before they go.
+  for (const Placed& child : placed_) {
+    SendMessageW(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(child.small ? smallFont_ : font_),
+                 FALSE);
+  }
+  if (oldFont) DeleteObject(oldFont);
+  if (oldSmall) DeleteObject(oldSmall);
+}
+
 HWND Win32View::AddChild(const wchar_t* className, std::wstring_view text, DWORD style,
-                         DWORD exStyle, int x, int y, int width, int height, int id, HFONT font) {
+                         DWORD exStyle, int x, int y, int width, int height, int id, bool small) {
   std::wstring caption(text);
-  HWND hwnd =
-      CreateWindowExW(exStyle, className, caption.c_str(),
-                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, x, y, width, height, window_,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-  if (hwnd) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  HWND hwnd = CreateWindowExW(
+      exStyle, className, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
+      Scaled(x), Scaled(y), Scaled(width), Scaled(height), window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  if (hwnd) {
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(small ? smallFont_ : font_), FALSE);
+    placed_.push_back(Placed{hwnd, x, y, width, height, small, false});
+  }
   return hwnd;
 }
 
-void Win32View::AddLabel(std::string_view text, int x, int y, int id, HFONT font, int height) {
-  std::wstring wide = FromCp932(text);
-  SIZE size{};
-  if (HDC dc = GetDC(window_)) {
-    HGDIOBJ old = SelectObject(dc, font);
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(window_, dc);
+void Win32View::AddLabel(std::string_view text, int x, int y, int id, bool small) {
+  if (HWND label = AddChild(L"STATIC", FromCp932(text), SS_LEFT | SS_NOPREFIX, 0, x, y, 0,
+                            small ? 11 : 13, id, small)) {
+    placed_.back().label = true;
+    // As wide as its text in its font.
+    SIZE size{};
+    const std::wstring wide = FromCp932(text);
+    if (HDC dc = GetDC(window_)) {
+      HGDIOBJ old = SelectObject(dc, small ? smallFont_ : font_);
+      GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+      SelectObject(dc, old);
+      ReleaseDC(window_, dc);
+    }
+    SetWindowPos(label, nullptr, 0, 0, static_cast<int>(size.cx), Scaled(small ? 11 : 13),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  AddChild(L"STATIC", wide, SS_LEFT | SS_NOPREFIX, 0, x, y, static_cast<int>(size.cx), height, id,
-           font);
+}
+
+void Win32View::FitListHeight(HWND list, int height) {
+  // The closed height follows the selection field's item height. Toolkits add their own
+  // borders to what is asked for (and may report it back otherwise), so step the value we ask
+  // for until the closed list is as high as the layout says.
+  LRESULT asked = SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  for (int step = 0; asked != CB_ERR && step < 5; ++step) {
+    RECT r{};
+    GetWindowRect(list, &r);
+    const int adjust = Scaled(height) - static_cast<int>(r.bottom - r.top);
+    if (adjust == 0 || asked + adjust <= 0) break;
+    asked += adjust;
+    SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), asked);
+  }
+}
+
+void Win32View::PlaceChildren() {
+  HDC dc = GetDC(window_);
+  for (const Placed& child : placed_) {
+    int width = Scaled(child.width);
+    if (child.label && dc) {
+      wchar_t text[256] = {};
+      const int n = GetWindowTextW(child.hwnd, text, 256);
+      SIZE size{};
+      HGDIOBJ old = SelectObject(dc, child.small ? smallFont_ : font_);
+      GetTextExtentPoint32W(dc, text, n, &size);
+      SelectObject(dc, old);
+      width = static_cast<int>(size.cx);
+    }
+    SetWindowPos(child.hwnd, nullptr, Scaled(child.x), Scaled(child.y), width, Scaled(child.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (dc) ReleaseDC(window_, dc);
+  for (const ControlInfo& c : Controls()) {
+    if (c.Kind == ControlKind::List) FitListHeight(ControlHandle(c.Id), kListHeight);
+  }
+  InvalidateRect(window_, nullptr, TRUE);
 }
 
 void Win32View::AddRadioItems(ControlId group, int x, int y, int width, int height) {
@@ -226,8 +313,7 @@ void Win32View::AddRadioItems(ControlId group, int x, int y, int width, int heig
   for (int i = 0; i < count; ++i) {
     const DWORD style = BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
     AddChild(L"BUTTON", FromCp932(model.Items[static_cast<std::size_t>(i)]), style, 0,
-             x + 8 + i * itemWidth, y + 17, itemWidth - 4, height - 22, RadioItemId(group, i),
-             font_);
+             x + 8 + i * itemWidth, y + 17, itemWidth - 4, height - 22, RadioItemId(group, i));
   }
 }
 
@@ -273,26 +359,14 @@ void Win32View::CreateControls() {
     switch (Control(f.id).Kind) {
       case ControlKind::List: {
         // The height given is the closed list's; the drop-down part comes below it.
-        hwnd = AddChild(L"COMBOBOX", L"", list, 0, f.x, f.y, f.width, f.height + 240, id, font_);
-        // The closed height follows the selection field's item height. Toolkits add their own
-        // borders to what is asked for (and may report it back otherwise), so step the value
-        // we ask for until the closed list is as high as the layout says.
-        LRESULT asked = SendMessageW(hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-        for (int step = 0; hwnd && asked != CB_ERR && step < 5; ++step) {
-          RECT r{};
-          GetWindowRect(hwnd, &r);
-          const int adjust = f.height - static_cast<int>(r.bottom - r.top);
-          if (adjust == 0 || asked + adjust <= 0) break;
-          asked += adjust;
-          SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), asked);
-        }
+        hwnd = AddChild(L"COMBOBOX", L"", list, 0, f.x, f.y, f.width, f.height + 240, id);
+        if (hwnd) FitListHeight(hwnd, f.height);
         if (hwnd) ImmAssociateContext(hwnd, nullptr);
         break;
       }
       case ControlKind::Edit: {
         const TEdit& model = *form_.Edit(f.id);
-        hwnd =
-            AddChild(L"EDIT", L"", edit, WS_EX_CLIENTEDGE, f.x, f.y, f.width, f.height, id, font_);
+        hwnd = AddChild(L"EDIT", L"", edit, WS_EX_CLIENTEDGE, f.x, f.y, f.width, f.height, id);
         LimitTyping(hwnd, model);
         if (hwnd && model.ImeOff) ImmAssociateContext(hwnd, nullptr);
         break;
@@ -302,12 +376,12 @@ void Win32View::CreateControls() {
         AddRadioItems(f.id, f.x, f.y, f.width, f.height);
         continue;
       case ControlKind::Check:
-        hwnd = AddChild(L"BUTTON", caption, check, 0, f.x, f.y, f.width, f.height, id, font_);
+        hwnd = AddChild(L"BUTTON", caption, check, 0, f.x, f.y, f.width, f.height, id);
         break;
       case ControlKind::Button:
         hwnd =
             AddChild(L"BUTTON", caption, (id == IDOK ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | button,
-                     0, f.x, f.y, f.width, f.height, id, font_);
+                     0, f.x, f.y, f.width, f.height, id);
         break;
       default:
         continue;
@@ -322,7 +396,7 @@ void Win32View::CreateControls() {
   HWND memo =
       AddChild(L"EDIT", L"",
                ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_GROUP,
-               WS_EX_CLIENTEDGE, 312, 0, 193, 225, DialogId(ControlId::Memo1), font_);
+               WS_EX_CLIENTEDGE, 312, 0, 193, 225, DialogId(ControlId::Memo1));
   if (memo) {
     SetWindowLongPtrW(memo, GWLP_USERDATA, GetWindowLongPtrW(memo, GWLP_WNDPROC));
     SetWindowLongPtrW(memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NoticeProc));
@@ -360,17 +434,17 @@ void Win32View::CreateControls() {
   int labelId = kFirstLabelId;
   for (const Label& l : labels) {
     const bool small = l.text == texts::kLabelLineArrow;
-    AddLabel(l.text, l.x, l.y, labelId++, small ? smallFont_ : font_, small ? 11 : 13);
+    AddLabel(l.text, l.x, l.y, labelId++, small);
   }
 
   for (const Field& f : fields) {
     if (Control(f.id).Kind != ControlKind::Radio) continue;
     controls_[Index(f.id)] = AddChild(L"BUTTON", FromCp932(f.caption), BS_GROUPBOX, 0, f.x, f.y,
-                                      f.width, f.height, DialogId(f.id), font_);
+                                      f.width, f.height, DialogId(f.id));
   }
   controls_[Index(ControlId::LabelA1)] =
       AddChild(L"STATIC", L"", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 350, 509, 24,
-               DialogId(ControlId::LabelA1), font_);
+               DialogId(ControlId::LabelA1));
 }
 
 // ---- Values ---------------------------------------------------------------------------------
@@ -599,6 +673,19 @@ LRESULT Win32View::OnFormMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     }
     case WM_CTLCOLORBTN:
       return reinterpret_cast<LRESULT>(whiteBrush_);
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another DPI, or its scaling changed: the size Windows suggests,
+      // then fonts, children and the client area for the new DPI.
+      dpi_ = HIWORD(wparam);
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      MakeFonts();
+      PlaceChildren();
+      FitClientArea();
+      return 0;
+    }
     case WM_ACTIVATE:
       // Give the focus back to the control that had it when the user comes back.
       if (LOWORD(wparam) == WA_INACTIVE) {

@@ -12,6 +12,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/Unit1.h"
 
@@ -51,9 +52,18 @@ class Win32View final : public FormView {
 
   bool CreateWindows();
   void CreateControls();
+  // Children are placed in the layout's units, the pixels of a 96 DPI display, and shown at
+  // the window's DPI; small picks the smaller font.
   HWND AddChild(const wchar_t* className, std::wstring_view text, DWORD style, DWORD exStyle, int x,
-                int y, int width, int height, int id, HFONT font);
-  void AddLabel(std::string_view text, int x, int y, int id, HFONT font, int height);
+                int y, int width, int height, int id, bool small = false);
+  void AddLabel(std::string_view text, int x, int y, int id, bool small);
+  // A layout length at the window's DPI, rounded as MulDiv rounds.
+  int Scaled(int length) const;
+  // Makes the fonts for the window's DPI, and places every child and the client area anew.
+  void MakeFonts();
+  void PlaceChildren();
+  void FitClientArea();
+  void FitListHeight(HWND list, int height);
   void AddRadioItems(ControlId group, int x, int y, int width, int height);
   // Model -> controls, after the show sequence; controls -> model, before OK.
   void WriteControls();
@@ -74,6 +84,15 @@ class Win32View final : public FormView {
   HWND lastFocus_ = nullptr;
   HFONT font_ = nullptr;
   HFONT smallFont_ = nullptr;
+  int dpi_ = 96;
+  // Every child as placed in layout units, to be placed anew when the DPI changes.
+  struct Placed {
+    HWND hwnd;
+    int x, y, width, height;
+    bool small;
+    bool label;  // as wide as its text
+  };
+  std::vector<Placed> placed_;
   HBRUSH whiteBrush_ = nullptr;
   HBRUSH memoBrush_ = nullptr;
   HBRUSH statusBrush_ = nullptr;

@@ -553,6 +553,12 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // The driver sees the dialog's real pixels at any display scaling: aware of the monitor's DPI
+  // as the program is.
+  using SetContextFn = BOOL(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  if (setContext == nullptr || !setContext(reinterpret_cast<HANDLE>(-4))) SetProcessDPIAware();
   if (argc < 3) {
     std::fputs("usage: sorea-driver layout|run|attach|typing|minimise|tab EXE [options]\n", stderr);
     return 2;
@@ -574,6 +580,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (mode == L"layout") {
     CheckLayout(p);
+    CheckTextsFit(p);
     CheckFontsAndInputMethod(p);
     if (args.size() >= 2 && args[0] == "--shot") {
       // Tell the script where the dialog is, then wait until it has taken its screenshot.

@@ -45,8 +45,17 @@ std::string NameOf(const Program& p, HWND hwnd);
 RECT ClientRectOf(const Program& p, HWND hwnd);
 std::string RectText(const RECT& r);
 
-// The window, its controls, texts, lists and tab order as the dialog first shows them.
+// The dialog's DPI, and a layout length (pixels at 96 DPI) at that DPI, rounded as MulDiv
+// rounds: the dialog places everything so.
+int DialogDpi(const Program& p);
+int Scaled(const Program& p, int length);
+
+// The window, its controls, texts, lists and tab order as the dialog first shows them, at the
+// dialog's DPI.
 void CheckLayout(Program& p);
+// Every caption, label, list item, field text and notice line fits its control at the
+// dialog's DPI, and the check box and radio glyphs lie inside theirs.
+void CheckTextsFit(Program& p);
 // Tab through the whole dialog and back with Shift+Tab, then Enter on the focused Cancel.
 void RunTab(Program& p);
 

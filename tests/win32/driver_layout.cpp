@@ -1,5 +1,6 @@
 // The driver's layout and tab-order checks: where each control sits, what it says and offers
 // when the dialog first shows, and the order Tab visits them.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -134,7 +135,29 @@ BOOL CALLBACK CollectStatics(HWND hwnd, LPARAM lparam) {
 
 }  // namespace
 
+int DialogDpi(const Program& p) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(p.dialog) : 0;
+  return dpi != 0 ? static_cast<int>(dpi) : 96;
+}
+
+int Scaled(const Program& p, int length) {
+  return MulDiv(length, DialogDpi(p), 96);
+}
+
 void CheckLayout(Program& p) {
+  const auto S = [&p](int length) { return Scaled(p, length); };
+  // The display's DPI as a program aware of it sees it: the dialog must be laid out for it,
+  // not left for Windows to stretch.
+  int display = 96;
+  if (HDC screen = GetDC(nullptr)) {
+    display = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
+  Check(DialogDpi(p) == display, "dialog at the display's " + std::to_string(display) + " DPI",
+        std::to_string(DialogDpi(p)));
   Check(Text(p.dialog) == L"ソレア", "caption");
   LONG_PTR style = GetWindowLongPtrW(p.dialog, GWL_STYLE);
   Check((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU) && (style & WS_MINIMIZEBOX),
@@ -142,7 +165,8 @@ void CheckLayout(Program& p) {
   Check(!(style & WS_MAXIMIZEBOX) && !(style & WS_THICKFRAME), "no maximise, not resizable");
   RECT client{};
   GetClientRect(p.dialog, &client);
-  Check(client.right == 509 && client.bottom == 374, "client area 509x374", RectText(client));
+  Check(client.right == S(509) && client.bottom == S(374),
+        "client area " + std::to_string(S(509)) + "x" + std::to_string(S(374)), RectText(client));
   RECT outer{};
   GetWindowRect(p.dialog, &outer);
   Check(outer.left == 100 && outer.top == 100, "placed at 100,100 without settings",
@@ -157,7 +181,7 @@ void CheckLayout(Program& p) {
       continue;
     }
     RECT r = ClientRectOf(p, hwnd);
-    RECT want{e.x, e.y, e.x + e.width, e.y + e.height};
+    RECT want{S(e.x), S(e.y), S(e.x) + S(e.width), S(e.y) + S(e.height)};
     Check(EqualRect(&r, &want) != 0, std::string(e.name) + " at " + RectText(want), RectText(r));
     Check(_wcsicmp(ClassOf(hwnd).c_str(), e.className) == 0, std::string(e.name) + " class",
           ToUtf8(ClassOf(hwnd)));
@@ -173,15 +197,15 @@ void CheckLayout(Program& p) {
     bool found = false;
     for (HWND hwnd : q.statics) {
       RECT r = ClientRectOf(p, hwnd);
-      if (Text(hwnd) != l.text || r.left != l.x || r.top != l.y) continue;
+      if (Text(hwnd) != l.text || r.left != S(l.x) || r.top != S(l.y)) continue;
       found = true;
       const int bytes = static_cast<int>(win::Cp932Length(l.text));
       const int width = r.right - r.left;
-      Check(r.bottom - r.top == l.height && width >= bytes * 5 && width <= bytes * 7 + 2,
+      Check(r.bottom - r.top == S(l.height) && width >= S(bytes * 5) && width <= S(bytes * 7) + 2,
             "label " + ToUtf8(l.text) + " size", RectText(r));
     }
-    Check(found,
-          "label " + ToUtf8(l.text) + " at " + std::to_string(l.x) + "," + std::to_string(l.y));
+    Check(found, "label " + ToUtf8(l.text) + " at " + std::to_string(S(l.x)) + "," +
+                     std::to_string(S(l.y)));
   }
 
   const std::vector<ExpectedList> lists = {
@@ -274,6 +298,116 @@ void CheckLayout(Program& p) {
     Check(NameOf(p, at) == want, std::string("tab ") + std::to_string(i) + " -> " + want,
           NameOf(p, at));
   }
+}
+
+namespace {
+
+// A text without its mnemonic mark, as a control draws it.
+std::wstring Shown(std::wstring text) {
+  const std::size_t amp = text.find(L'&');
+  if (amp != std::wstring::npos) text.erase(amp, 1);
+  return text;
+}
+
+}  // namespace
+
+void CheckTextsFit(Program& p) {
+  const int dpi = DialogDpi(p);
+  // The dialog's font at its DPI, measured here: the same face and size give the same extents.
+  HFONT font = CreateFontW(-Scaled(p, 13), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック");
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  auto extent = [dc](const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size;
+  };
+  auto client = [](HWND hwnd) {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    return r;
+  };
+  auto fits = [](const SIZE& text, int width, int height) {
+    return text.cx <= width && text.cy <= height;
+  };
+  auto size = [](const SIZE& s) { return std::to_string(s.cx) + "x" + std::to_string(s.cy); };
+  // The square or circle a check box or radio button draws: 13 px at 96 DPI, scaled.
+  const int glyph = MulDiv(12, dpi, 96) + 1;
+  const int gap = MulDiv(4, dpi, 96);
+  std::vector<std::string> boxes;
+  for (const ControlInfo& c : Controls()) {
+    if (c.Kind == ControlKind::Check) boxes.push_back(std::string(c.Name));
+    for (int i = 0; c.Kind == ControlKind::Radio && i < 2; ++i) {
+      boxes.push_back(std::string(c.Name) + "." + std::to_string(i));
+    }
+  }
+  for (const std::string& name : boxes) {
+    HWND hwnd = Control(p, name);
+    const RECT r = client(hwnd);
+    const SIZE text = extent(Text(hwnd));
+    Check(glyph <= r.bottom && glyph <= r.right, name + " glyph inside the control",
+          std::to_string(glyph) + " in " + RectText(r));
+    Check(fits(text, r.right - glyph - gap, r.bottom), name + " caption fits beside the glyph",
+          size(text) + " in " + RectText(r));
+  }
+  for (const char* name : {"Button1", "Button2", "RadioGroup1", "RadioGroup2"}) {
+    HWND hwnd = Control(p, name);
+    const RECT r = client(hwnd);
+    const SIZE text = extent(Shown(Text(hwnd)));
+    Check(fits(text, r.right - 2 * gap, r.bottom), std::string(name) + " caption fits",
+          size(text) + " in " + RectText(r));
+  }
+  for (const ControlInfo& c : Controls()) {
+    HWND hwnd = Control(p, std::string(c.Name));
+    if (c.Kind == ControlKind::List) {
+      // Beside the drop-down button (as wide as a scroll bar, 17 px at 96 DPI) and the
+      // selection field's margins.
+      const RECT r = client(hwnd);
+      const int room = r.right - MulDiv(17 + 4, dpi, 96);
+      const LRESULT count = SendMessageW(hwnd, CB_GETCOUNT, 0, 0);
+      for (LRESULT i = 0; i < count; ++i) {
+        wchar_t item[256] = {};
+        SendMessageW(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+        const SIZE text = extent(item);
+        Check(fits(text, room, r.bottom), std::string(c.Name) + " item " + ToUtf8(item) + " fits",
+              size(text) + " in " + std::to_string(room));
+      }
+    } else if (c.Kind == ControlKind::Edit || c.Kind == ControlKind::Memo) {
+      // Every line within the field's formatting rectangle.
+      RECT r{};
+      SendMessageW(hwnd, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+      std::wstring all = Text(hwnd);
+      for (std::size_t start = 0; start <= all.size();) {
+        std::size_t end = all.find(L"\r\n", start);
+        if (end == std::wstring::npos) end = all.size();
+        const std::wstring line = all.substr(start, end - start);
+        const SIZE text = extent(line);
+        Check(fits(text, r.right - r.left, r.bottom - r.top),
+              std::string(c.Name) + " shows " + ToUtf8(line) + " whole",
+              size(text) + " in " + RectText(r));
+        start = end + 2;
+      }
+    }
+  }
+  LabelQuery q{&p, {}};
+  EnumChildWindows(p.dialog, CollectStatics, reinterpret_cast<LPARAM>(&q));
+  // A label is as high as its font's em: the glyphs, not the line's leading, must fit.
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  const int em = static_cast<int>(metrics.tmHeight - metrics.tmInternalLeading);
+  for (HWND hwnd : q.statics) {
+    const std::wstring text = Text(hwnd);
+    if (text == L"（線矢印）") continue;  // the small font's, as wide as its own text
+    const RECT r = client(hwnd);
+    const SIZE shown = extent(text);
+    Check(fits(SIZE{shown.cx, em}, r.right, r.bottom), "label " + ToUtf8(text) + " fits",
+          size(shown) + " in " + RectText(r));
+  }
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
 }
 
 // Shift+Tab as the keyboard gives it: the dialog asks the key state for Shift, which a posted

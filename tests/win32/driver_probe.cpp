@@ -150,18 +150,18 @@ void CheckFontsAndInputMethod(const Program& p) {
   };
   for (const ControlInfo& control : Controls()) {
     const std::string name(control.Name);
-    checkFont(Control(p, name), name, 13);
+    checkFont(Control(p, name), name, Scaled(p, 13));
     for (int i = 0; control.Kind == ControlKind::Radio; ++i) {
       HWND item = Control(p, name + "." + std::to_string(i));
       if (item == nullptr) break;
-      checkFont(item, name + "." + std::to_string(i), 13);
+      checkFont(item, name + "." + std::to_string(i), Scaled(p, 13));
     }
   }
   for (const auto& [hwnd, f] : all) {
     const int id = GetDlgCtrlID(hwnd);
     if (GetParent(hwnd) != p.dialog || id < win32::kFirstLabelId) continue;
     const std::wstring text = Text(hwnd);
-    checkFont(hwnd, "label " + ToUtf8(text), text == L"（線矢印）" ? 11 : 13);
+    checkFont(hwnd, "label " + ToUtf8(text), Scaled(p, text == L"（線矢印）" ? 11 : 13));
   }
   for (const auto& c : kInputMethod) {
     const auto found = all.find(Control(p, c.name));

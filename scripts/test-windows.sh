@@ -36,6 +36,10 @@ fi
 
 failed=0
 fail() { say "FAIL: $*"; failed=1; }
+# A case that calls a function or program that is not there fails, never passes by silence
+# (bash runs this handler in a subshell, so it leaves its mark in a file).
+MISSING=$(mktemp)
+command_not_found_handle() { say "FAIL: no such command: $1"; echo "$1" >>"$MISSING"; return 127; }
 
 # ---- builds, all through the presets -------------------------------------------------------
 # build PRESET TARGETS...: configures and builds the preset, its log under build/.
@@ -350,6 +354,126 @@ real_input() {  # NAME SAMPLE
   cp $CR/rusk.dat "$CASES/$1-input/"
 }
 
+# ---- run the way Jw_cad runs it ------------------------------------------------------------
+# A fresh folder with the release's sorea.exe and sorea.bat. jw_host.py reads the batch file's
+# directives and writes JWC_TEMP.TXT beside it as Jw_cad would; the batch file runs through
+# cmd /c in its folder while the driver works the dialog, and the file is read back the moment
+# cmd has ended: it must then be sorea-cli's result, so cmd waited for sorea.exe.
+# host_run NAME EXE DRIVER CLI_ARGS... -- DRIVER_ARGS...
+host_run() {
+  local name=$1 exe=$2 driver=$3; shift 3
+  local cli_args driver_args
+  split_args "$@"
+  cases=$((cases + 1))
+  local dir=$CASES/$name ok=1
+  mkdir -p "$dir/jw" "$dir/reference"
+  cp "$exe" "$dir/jw/sorea.exe"
+  cp packaging/sorea.bat "$dir/jw/"
+  if ! python3 scripts/jw_host.py "$dir/jw/sorea.bat" tests/data/real/parcel-14.txt >"$dir/host.out"; then
+    cat "$dir/host.out"; fail "$name: sorea.bat is not run as Jw_cad runs it"; return
+  fi
+  cp "$dir/jw/JWC_TEMP.TXT" "$dir/reference/"
+  "$CLI" --folder "$dir/reference" "${cli_args[@]}" >"$dir/cli.out" 2>&1
+  (cd "$dir/jw" && exec timeout 120 wine cmd /c sorea.bat) >"$dir/cmd.out" 2>&1 &
+  local cmd=$!
+  (cd "$dir" && exec timeout 90 wine "$ROOT/$driver" attach "$(winpath "$dir/jw/sorea.exe")" \
+    "${driver_args[@]}") >"$dir/driver.out" 2>&1 &
+  local driver=$!
+  wait $cmd
+  cp "$dir/jw/JWC_TEMP.TXT" "$dir/read-back.txt" 2>/dev/null
+  wait $driver || { ok=0; grep -E '^FAIL' "$dir/driver.out" | head -20; }
+  same "$dir/read-back.txt" "$dir/reference/JWC_TEMP.TXT" ||
+    { ok=0; say "$name: JWC_TEMP.TXT read back after cmd ended differs from sorea-cli's"; }
+  same "$dir/jw/rusk.dat" "$dir/reference/rusk.dat" || { ok=0; say "$name: rusk.dat differs"; }
+  case " ${cli_args[*]} " in
+    *" cancel "*) [ "$(cat "$dir/read-back.txt")" = $'hq\r' ] || { ok=0; say "$name: not \"hq\""; } ;;
+  esac
+  # @echo off: the console does not show the REM directives.
+  ! grep -q '#jww\|#cd\|#[1-4]' "$dir/cmd.out" || { ok=0; say "$name: cmd echoed the directives"; }
+  if [ $ok -eq 1 ]; then
+    passed=$((passed + 1))
+    say "pass  $name (sorea.bat through cmd; $(grep -c '^ok' "$dir/driver.out") driver checks, file read back equals sorea-cli's)"
+  else
+    fail "$name (see $dir)"
+  fi
+}
+
+# ---- real input -----------------------------------------------------------------------------
+# user_case NAME CLI_ARGS... -- STEPS...: the dialog worked with the real mouse and keyboard
+# (xdotool on the X display, as a user's hand would), on the complete run's files; sorea-cli
+# does the same with CLI_ARGS, and both programs' files must be equal. A step is click:NAME,
+# open:LIST (click it and wait until it has dropped down), pick:LIST:ITEM (open it, click the
+# item), key:KEYS or type:TEXT.
+user_step() {  # PLACES STEP
+  local places=$1 kind=${2%%:*} rest=${2#*:} l t r b h
+  case $kind in
+    click | open | pick)
+      local name=${rest%%:*}
+      read -r l t r b h < <(awk -v n="$name" '$1 == n {print $2, $3, $4, $5, $6}' "$places")
+      [ -n "${b:-}" ] || return 1
+      xdotool mousemove --sync $(((l + r) / 2)) $(((t + b) / 2)) click 1 || return 1
+      if [ "$kind" != click ]; then
+        for _ in $(seq 200); do [ "$(cat "$places.dropped" 2>/dev/null)" = "$name" ] && break; sleep 0.025; done
+        [ "$(cat "$places.dropped" 2>/dev/null)" = "$name" ] || return 1
+      fi
+      if [ "$kind" = pick ]; then
+        # Its items show below the closed list, one item height each, inside a 1 px border.
+        xdotool mousemove --sync $(((l + r) / 2)) $((b + 1 + ${rest#*:} * h + h / 2)) click 1
+      fi
+      ;;
+    key) xdotool key --delay 60 $rest ;;
+    type) xdotool type --delay 60 "$rest" ;;
+    *) return 1 ;;
+  esac
+}
+user_case() {
+  local name=$1; shift
+  local cli_args=()
+  while [ "$1" != "--" ]; do cli_args+=("$1"); shift; done
+  shift
+  cases=$((cases + 1))
+  local dir=$CASES/$name ok=1 step
+  local places=$dir/places
+  prepare "$dir/app" $CR
+  prepare "$dir/reference" $CR
+  cp "$EXE" "$dir/app/sorea.exe"
+  "$CLI" --folder "$dir/reference" "${cli_args[@]}" >"$dir/cli.out" 2>&1
+  (cd "$dir" && exec timeout 130 wine "$ROOT/$DRIVER" user "$(exe_in "$name" app)" \
+    --places "$(winpath "$places")") >"$dir/driver.out" 2>&1 &
+  local driver=$!
+  for _ in $(seq 400); do [ -f "$places" ] && break; sleep 0.05; done
+  for step in "$@"; do
+    user_step "$places" "$step" || { ok=0; say "$name: could not do $step"; break; }
+    sleep 0.1
+  done
+  wait $driver || { ok=0; grep -E '^FAIL' "$dir/driver.out" | head; }
+  same "$dir/app/JWC_TEMP.TXT" "$dir/reference/JWC_TEMP.TXT" || { ok=0; say "$name: JWC_TEMP.TXT differs from sorea-cli's"; }
+  same "$dir/app/rusk.dat" "$dir/reference/rusk.dat" || { ok=0; say "$name: rusk.dat differs from sorea-cli's"; }
+  if [ $ok -eq 1 ]; then
+    passed=$((passed + 1))
+    say "pass  $name (real input: $*; files equal sorea-cli's)"
+  else
+    fail "$name (see $dir)"
+  fi
+}
+user_cases() {
+  user_case click-checks --set CheckBox1=1 --set CheckBox2=1 --set CheckBox3=1 --set CheckBox4=1 -- \
+    click:CheckBox1 click:CheckBox2 click:CheckBox3 click:CheckBox4 click:Button1
+  user_case click-and-space --set CheckBox2=1 --set CheckBox3=1 -- \
+    click:CheckBox1 key:space click:CheckBox2 key:space key:space click:CheckBox3 click:Button1
+  user_case pick-by-click --set ComboBox4=1 --set ComboBox5=0 --set ComboBox1=5 -- \
+    pick:ComboBox4:1 pick:ComboBox5:0 pick:ComboBox1:5 click:Button1
+  user_case pick-by-keys --set ComboBox1=4 --set ComboBox2=3 -- \
+    open:ComboBox1 key:Down key:Down key:Return open:ComboBox2 key:Escape key:Down click:Button1
+  user_case radio-by-click --set RadioGroup1=1 --set RadioGroup2=1 -- \
+    click:RadioGroup1.1 click:RadioGroup2.1 click:Button1
+  user_case radio-by-keys --set RadioGroup1=1 --set RadioGroup2=1 -- \
+    click:RadioGroup1.0 key:Right click:RadioGroup2.0 key:Down click:Button1
+  user_case typing --set Edit2=R= --set Edit3=typ --set Edit7=5 -- \
+    click:Edit2 type:R= click:Edit3 type:typ click:Edit7 key:End key:shift+Home type:5 click:Button1
+  user_case cancel-by-click --press cancel -- click:CheckBox1 click:Button2
+}
+
 # gui_suite: every GUI case with $EXE and $DRIVER, in $CASES; $TAG names the build in what is
 # said and in the screenshot's name.
 gui_suite() {
@@ -438,6 +562,7 @@ gui_suite() {
   chmod 0444 "$CASES/read-only-input/JWC_TEMP.TXT"
   gui result-not-written "$CASES/read-only-input" app --press ok -- \
     run "$(exe_in result-not-written app)" --press ok --expect-failure 1
+  user_cases
   host_run host-ok "$EXE" "$DRIVER" --set ComboBox3=1 --press ok -- --set ComboBox3=1 --press ok
   host_run host-cancel "$EXE" "$DRIVER" --press cancel -- --press cancel
   say "${TAG}GUI cases: $((passed - before)) of $((cases - count)) passed"
@@ -535,6 +660,8 @@ else
   say "SKIPPED the 32-bit program x86/sorea.exe: $WINE32; the i686 build is only compiled and its imports and architecture checked"
 fi
 
+[ -s "$MISSING" ] && fail "commands not found: $(sort -u "$MISSING" | tr '\n' ' ')"
+rm -f "$MISSING"
 say "Windows tests took $(($(date +%s) - started)) s"
 if [ $failed -ne 0 ]; then
   say "SOME WINDOWS TESTS FAILED"

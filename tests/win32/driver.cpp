@@ -550,6 +550,34 @@ void RunCase(Program& p, const std::wstring& folder, const std::vector<std::stri
         shown);
 }
 
+// One line a control, for the real input from outside: "NAME left top right bottom" on the
+// screen, and for a list "ITEM_HEIGHT" after it: where its drop-down's items will show.
+void WritePlaces(Program& p, const std::wstring& path) {
+  FILE* f = _wfopen((path + L".tmp").c_str(), L"wb");
+  if (f == nullptr) return;
+  auto place = [&](const std::string& name, HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    std::fprintf(f, "%s %ld %ld %ld %ld", name.c_str(), r.left, r.top, r.right, r.bottom);
+    if (ClassOf(hwnd) == L"ComboBox") {
+      std::fprintf(f, " %ld", static_cast<long>(SendMessageW(hwnd, CB_GETITEMHEIGHT, 0, 0)));
+    }
+    std::fprintf(f, "\n");
+  };
+  for (const sorea::ControlInfo& c : sorea::Controls()) {
+    const std::string name(c.Name);
+    if (c.Kind == sorea::ControlKind::Radio) {
+      for (int i = 0; i < 2; ++i)
+        place(name + "." + std::to_string(i), Control(p, name + "." + std::to_string(i)));
+    } else if (HWND hwnd = Control(p, name)) {
+      place(name, hwnd);
+    }
+  }
+  std::fclose(f);
+  // Whole or not at all for the script that waits for it.
+  MoveFileExW((path + L".tmp").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -560,7 +588,8 @@ int wmain(int argc, wchar_t** argv) {
       GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
   if (setContext == nullptr || !setContext(reinterpret_cast<HANDLE>(-4))) SetProcessDPIAware();
   if (argc < 3) {
-    std::fputs("usage: sorea-driver layout|run|attach|typing|minimise|tab EXE [options]\n", stderr);
+    std::fputs("usage: sorea-driver layout|run|attach|typing|minimise|tab|user EXE [options]\n",
+               stderr);
     return 2;
   }
   const std::wstring mode = argv[1];
@@ -612,6 +641,34 @@ int wmain(int argc, wchar_t** argv) {
   } else if (mode == L"tab") {
     RunTab(p);
     WaitExit(p);
+  } else if (mode == L"user") {
+    // A user works the dialog with the real mouse and keyboard (xdotool, from outside): the
+    // driver only tells where each control is on the screen and waits for the dialog to close.
+    // While a list is dropped down, PLACES.dropped names it: the script waits for it before it
+    // clicks an item.
+    const std::wstring places = args.size() >= 2 && args[0] == "--places" ? FromUtf8(args[1]) : L"";
+    if (!places.empty()) WritePlaces(p, places);
+    const DWORD start = GetTickCount();
+    std::string dropped;
+    while (WaitForSingleObject(p.info.hProcess, 15) == WAIT_TIMEOUT &&
+           GetTickCount() - start < 120000) {
+      std::string now;
+      for (const sorea::ControlInfo& c : sorea::Controls()) {
+        if (c.Kind == sorea::ControlKind::List &&
+            SendMessageW(Control(p, std::string(c.Name)), CB_GETDROPPEDSTATE, 0, 0) != 0) {
+          now = std::string(c.Name);
+        }
+      }
+      if (now == dropped || places.empty()) continue;
+      dropped = now;
+      if (dropped.empty()) {
+        DeleteFileW((places + L".dropped").c_str());
+      } else if (FILE* f = _wfopen((places + L".dropped").c_str(), L"wb")) {
+        std::fprintf(f, "%s\n", dropped.c_str());
+        std::fclose(f);
+      }
+    }
+    Check(WaitForSingleObject(p.info.hProcess, 0) == WAIT_OBJECT_0, "the user closes the dialog");
   } else if (mode == L"run" || mode == L"attach") {
     RunCase(p, folder, args);
   } else {

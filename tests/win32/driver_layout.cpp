@@ -441,7 +441,13 @@ void RunTab(Program& p) {
     bool ok = WaitFor([&] { return NameOf(p, Focus(p)) == want; }, 5000);
     Check(ok, std::string("Shift+Tab moves to ") + want, NameOf(p, Focus(p)));
   }
-  Check((GetWindowLongPtrW(Control(p, "Button2"), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON,
+  // The frame follows the focus as the dialog handles it: waited for, not read once.
+  Check(WaitFor(
+            [&] {
+              return (GetWindowLongPtrW(Control(p, "Button2"), GWL_STYLE) & 0x0F) ==
+                     BS_DEFPUSHBUTTON;
+            },
+            5000),
         "focused Cancel shows the default frame");
   // Enter on the focused Cancel button presses Cancel, not OK.
   PostKey(Focus(p), VK_RETURN);

@@ -124,19 +124,10 @@ FileProblem SaveInPlace(const std::string& target, const std::string& content) {
 }
 
 FileProblem SaveWhole(const std::string& path, const std::string& content) {
-  // Through a symbolic link the file it names is saved, and the link stays.
-  const std::string target = FollowLinks(path);
-  if (target.empty()) return {"the symbolic links never end in a file"};
-  switch (KindOf(target)) {
-    case FileKind::Other:
-      return {"not a regular file"};
-    case FileKind::Regular:
-      // The user froze the settings.
-      if (IsReadOnly(target)) return {"the file is read-only"};
-      break;
-    case FileKind::Missing:
-      break;
-  }
+  // Through a symbolic link the file it names is saved; a read-only file is the user's
+  // frozen settings.
+  std::string target;
+  if (const FileProblem problem = ReplaceableTarget(path, target)) return problem;
   // Where the file cannot be replaced, it is written in place. A write that failed beside it
   // (a full disk) is not tried again there: it would most likely fail as well, with the
   // previous settings at stake.

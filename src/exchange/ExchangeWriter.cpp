@@ -75,25 +75,25 @@ void AppendOutputLine(ElementStore& store, std::string_view text) {
 }
 
 void WriteLayerGroup(ElementStore& store, int group) {
-  const bool wrote = store.LayerGroupDue || group != store.CurrentLayerGroup;
-  ChangeSuppressed(store, "lg", group, store.LayerGroupDue, store.CurrentLayerGroup, true);
-  if (wrote) store.LayerDue = true;
+  const bool wrote = store.Due.LayerGroup || group != store.CurrentLayerGroup;
+  ChangeSuppressed(store, "lg", group, store.Due.LayerGroup, store.CurrentLayerGroup, true);
+  if (wrote) store.Due.Layer = true;
 }
 
 void WriteLayer(ElementStore& store, int layer) {
-  ChangeSuppressed(store, "ly", layer, store.LayerDue, store.CurrentLayer, true);
+  ChangeSuppressed(store, "ly", layer, store.Due.Layer, store.CurrentLayer, true);
 }
 
 void WriteLineColor(ElementStore& store, int color) {
-  ChangeSuppressed(store, "lc", color, store.LineColorDue, store.CurrentLineColor, false);
+  ChangeSuppressed(store, "lc", color, store.Due.LineColor, store.CurrentLineColor, false);
 }
 
 void WritePointColor(ElementStore& store, int color) {
-  ChangeSuppressed(store, "pn", color, store.PointColorDue, store.CurrentPointColor, false);
+  ChangeSuppressed(store, "pn", color, store.Due.PointColor, store.CurrentPointColor, false);
 }
 
 void WriteLineType(ElementStore& store, int type) {
-  ChangeSuppressed(store, "lt", type, store.LineTypeDue, store.CurrentLineType, false);
+  ChangeSuppressed(store, "lt", type, store.Due.LineType, store.CurrentLineType, false);
 }
 
 void WriteLineWidth(ElementStore& store, int width) {
@@ -101,7 +101,7 @@ void WriteLineWidth(ElementStore& store, int width) {
   if (!store.LineWidthSeen) return;
   if (width == -1) width = store.InitialLineWidth;
   if (width < 0 || width > 30000) width = 0;
-  ChangeSuppressed(store, "lw", width, store.LineWidthDue, store.CurrentLineWidth, false);
+  ChangeSuppressed(store, "lw", width, store.Due.LineWidth, store.CurrentLineWidth, false);
 }
 
 void WriteTextType(ElementStore& store, int type, int color, double width, double height,
@@ -118,7 +118,7 @@ void WriteTextType(ElementStore& store, int type, int color, double width, doubl
   const FreeTextSize& cur = store.CurrentFreeSize;
   const bool sizeChanged = type == 0 && (width != cur.Width || height != cur.Height ||
                                          spacing != cur.Spacing || color != cur.Color);
-  if (!store.TextTypeDue && type == store.CurrentTextType && !sizeChanged) return;
+  if (!store.Due.TextType && type == store.CurrentTextType && !sizeChanged) return;
   if (type != 0) {
     Append(store, "cn" + IntText(type), false);
   } else {
@@ -126,12 +126,12 @@ void WriteTextType(ElementStore& store, int type, int color, double width, doubl
     store.CurrentFreeSize = FreeTextSize{width, height, spacing, color};
   }
   store.CurrentTextType = type;
-  store.TextTypeDue = false;
+  store.Due.TextType = false;
 }
 
 void WriteTextAttribute(ElementStore& store, int attribute) {
   if (attribute < 0 || attribute > 8) attribute = 0;
-  ChangeSuppressed(store, "cc", attribute, store.TextAttributeDue, store.CurrentTextAttribute,
+  ChangeSuppressed(store, "cc", attribute, store.Due.TextAttribute, store.CurrentTextAttribute,
                    false);
 }
 
@@ -139,10 +139,10 @@ void WriteFontName(ElementStore& store, std::string_view name) {
   try {
     std::string chosen(name.empty() || name == "<>" ? std::string_view(store.InitialFontName)
                                                     : name);
-    if (!store.FontDue && chosen == store.CurrentFontName) return;
+    if (!store.Due.Font && chosen == store.CurrentFontName) return;
     Append(store, "cn\"$" + chosen, false);
     store.CurrentFontName = std::move(chosen);
-    store.FontDue = false;
+    store.Due.Font = false;
   } catch (...) {
     store.OutputLost = true;
   }
@@ -219,18 +219,10 @@ std::string OutputText(const std::vector<OutputLine>& out) {
 
 // Puts content in the place of the file at path: whole or not at all.
 FileProblem HandBack(const std::string& path, std::string_view content) {
-  // Through a symbolic link the file it names is written, and the link stays.
-  const std::string target = FollowLinks(path);
-  if (target.empty()) return {"the symbolic links never end in a file"};
-  switch (KindOf(target)) {
-    case FileKind::Other:
-      return {"not a regular file"};
-    case FileKind::Regular:
-      if (IsReadOnly(target)) return {"the file is read-only"};
-      break;
-    case FileKind::Missing:
-      break;
-  }
+  // Through a symbolic link the file it names is written; a pipe, a device or a read-only file
+  // is left as it is.
+  std::string target;
+  if (const FileProblem problem = ReplaceableTarget(path, target)) return problem;
   FileProblem problem;
   switch (ReplaceWhole(target, content, problem)) {
     case Replacing::Done:

@@ -35,7 +35,7 @@ void ReleaseElementStore() {
 }
 
 void ResetWriterState(ElementStore& store) {
-  static_cast<DueFlags&>(store) = DueFlags();
+  store.Due = AttributeFlags();
   AttributesInForce fresh;
   std::swap(static_cast<AttributesInForce&>(store), fresh);
 }

@@ -167,29 +167,21 @@ struct AttributesInForce {
   int ExtendedColor = 0;
 };
 
-// While reading: the attribute records whose first value (the Initial... value, the one in
-// force when Jw_cad started us) is still to come.
-struct FirstValuesAwaited {
+// One flag for each attribute record of the exchange file. The store holds two sets under two
+// names: Awaited while reading (the record's first value, the Initial... value in force when
+// Jw_cad started us, is still to come) and Due while writing (the record is written whatever
+// its value, as Jw_cad must be told every attribute once; all of them after
+// ResetWriterState).
+struct AttributeFlags {
   bool LayerGroup = true;
   bool Layer = true;
   bool LineColor = true;
   bool LineType = true;
   bool LineWidth = true;
   bool TextType = true;
-};
-
-// While writing: the attribute records to be written whatever their value, as Jw_cad must be
-// told every attribute once; all of them after ResetWriterState.
-struct DueFlags {
-  bool LayerGroupDue = true;
-  bool LayerDue = true;
-  bool LineColorDue = true;
-  bool LineTypeDue = true;
-  bool LineWidthDue = true;
-  bool TextTypeDue = true;
-  bool TextAttributeDue = true;
-  bool FontDue = true;
-  bool PointColorDue = true;
+  bool TextAttribute = true;
+  bool Font = true;
+  bool PointColor = true;
 };
 
 template <std::size_t N>
@@ -201,7 +193,7 @@ constexpr std::array<double, N> Filled(double value) {
 
 // A default-constructed store is the fresh store of InitElementStore: these initialisers are
 // the one place its initial values are set.
-struct ElementStore : AttributesInForce, DueFlags {
+struct ElementStore : AttributesInForce {
   // Header values.
   double AxisAngle = 0;
   std::string HostFileName;
@@ -226,7 +218,8 @@ struct ElementStore : AttributesInForce, DueFlags {
   std::string InitialFontName;
 
   // Attributes of the line being read (besides AttributesInForce).
-  FirstValuesAwaited Awaited;
+  AttributeFlags Awaited;
+  AttributeFlags Due;
   int CurrentPickGroup = 0;
   int EntityFlags = 0;
   bool LineWidthSeen = false;

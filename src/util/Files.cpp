@@ -240,6 +240,21 @@ Replacing ReplaceWhole(const std::string& target, std::string_view content, File
   return Replacing::NotPossible;
 }
 
+FileProblem ReplaceableTarget(const std::string& path, std::string& target) {
+  target = FollowLinks(path);
+  if (target.empty()) return {"the symbolic links never end in a file"};
+  switch (KindOf(target)) {
+    case FileKind::Other:
+      return {"not a regular file"};
+    case FileKind::Regular:
+      if (IsReadOnly(target)) return {"the file is read-only"};
+      break;
+    case FileKind::Missing:
+      break;
+  }
+  return {};
+}
+
 FileProblem WriteInPlace(const std::string& path, std::string_view content) {
   std::FILE* file = OpenFile(path, "wb");
   if (file == nullptr) return {"cannot open the file for writing", errno};

@@ -67,6 +67,10 @@ enum class Replacing {
   NotPossible,  // no temporary file could be made, or it could not take target's place
 };
 Replacing ReplaceWhole(const std::string& target, std::string_view content, FileProblem& problem);
+// Where a whole new file for path goes: the file its symbolic links name, the links staying.
+// A problem, and nothing to write to, when the links never end, or when what stands there is
+// no plain file or is read-only (the user froze it).
+FileProblem ReplaceableTarget(const std::string& path, std::string& target);
 // Truncates (or creates) the file at path and writes content into it.
 FileProblem WriteInPlace(const std::string& path, std::string_view content);
 

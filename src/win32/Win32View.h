@@ -84,6 +84,14 @@ class Win32View final : public FormView {
   HWND lastFocus_ = nullptr;
   HFONT font_ = nullptr;
   HFONT smallFont_ = nullptr;
+  HBRUSH whiteBrush_ = nullptr;
+  HBRUSH memoBrush_ = nullptr;
+  HBRUSH statusBrush_ = nullptr;
+  HICON icon_ = nullptr;
+  HICON smallIcon_ = nullptr;
+  bool closing_ = false;
+  bool busy_ = false;
+  bool hiddenWithApplication_ = false;
   int dpi_ = 96;
   // Every child as placed in layout units, to be placed anew when the DPI changes.
   struct Placed {
@@ -93,14 +101,6 @@ class Win32View final : public FormView {
     bool label;  // as wide as its text
   };
   std::vector<Placed> placed_;
-  HBRUSH whiteBrush_ = nullptr;
-  HBRUSH memoBrush_ = nullptr;
-  HBRUSH statusBrush_ = nullptr;
-  HICON icon_ = nullptr;
-  HICON smallIcon_ = nullptr;
-  bool closing_ = false;
-  bool busy_ = false;
-  bool hiddenWithApplication_ = false;
 };
 
 }  // namespace sorea::win32

@@ -477,7 +477,7 @@ TEST(ExchangeStore, InitAndResetGiveTheInitialValues) {
   EXPECT_EQ(Store.CurrentLineColor, 1);
   EXPECT_EQ(Store.CurrentPointColor, 1);
   EXPECT_EQ(Store.CurrentTextAttribute, 0);
-  EXPECT_TRUE(Store.LayerGroupDue && Store.LayerDue && Store.FontDue && Store.PointColorDue);
+  EXPECT_TRUE(Store.Due.LayerGroup && Store.Due.Layer && Store.Due.Font && Store.Due.PointColor);
   EXPECT_EQ(Store.InitialLineColor, 5);  // kept
   EXPECT_EQ(Store.AxisAngle, 5);         // kept
   InitElementStore();

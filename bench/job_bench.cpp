@@ -12,36 +12,11 @@
 #include <vector>
 
 #include "app/Unit1.h"
+#include "support/RecordingView.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class QuietView final : public sorea::FormView {
- public:
-  explicit QuietView(std::string folder) : folder_(std::move(folder)) {}
-  void Attach(sorea::TForm1* form) { form_ = form; }
-  std::string ExecutableFolder() override { return folder_; }
-  void SetFocus(sorea::ControlId) override { refused = true; }
-  void ShowMessage(std::string_view, std::string_view) override { refused = true; }
-  void ShowFailure(std::string_view, std::string_view, std::string_view) override {
-    refused = true;
-  }
-  void RepaintStatus() override {}
-  void Close() override {
-    closed = true;
-    if (form_ != nullptr) form_->FormClose();
-  }
-  int WindowLeft() override { return 100; }
-  int WindowTop() override { return 100; }
-  void MoveWindow(int, int) override {}
-  bool closed = false;
-  bool refused = false;
-
- private:
-  std::string folder_;
-  sorea::TForm1* form_ = nullptr;
-};
 
 fs::path MakeFolder() {
   std::string pattern = (fs::temp_directory_path() / "sorea-bench-XXXXXX").string();
@@ -64,13 +39,13 @@ void RunJob(benchmark::State& state, const fs::path& exchange, const fs::path& s
       fs::copy_file(settings, folder / "rusk.dat", fs::copy_options::overwrite_existing);
     }
     state.ResumeTiming();
-    QuietView view(folder.string() + "/");
+    sorea::testing::RecordingView view(folder.string() + "/");
     sorea::TForm1 form(view);
     view.Attach(&form);
     form.FormShow();
     form.ComboBox3.ItemIndex = 1;
     form.Button1Click();
-    if (!view.closed || view.refused) {
+    if (view.closeCalls == 0 || view.focus || view.message || view.failure) {
       state.SkipWithError("the job did not finish");
       break;
     }

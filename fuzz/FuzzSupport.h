@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "app/Unit1.h"
+#include "support/RecordingView.h"
 #include "util/Files.h"
 
 namespace sorea::fuzz {
@@ -20,36 +21,6 @@ inline void Check(bool ok, const char* what) {
   std::fprintf(stderr, "fuzz check failed: %s\n", what);
   std::abort();
 }
-
-class QuietView final : public FormView {
- public:
-  explicit QuietView(std::string folder) : folder_(std::move(folder)) {}
-  void Attach(TForm1* form) { form_ = form; }
-
-  std::string ExecutableFolder() override { return folder_; }
-  void SetFocus(ControlId) override { refused = true; }
-  void ShowMessage(std::string_view, std::string_view) override { message = true; }
-  void ShowFailure(std::string_view, std::string_view, std::string_view) override { failed = true; }
-  void RepaintStatus() override {}
-  void Close() override {
-    if (form_ != nullptr) form_->FormClose();
-  }
-  int WindowLeft() override { return left_; }
-  int WindowTop() override { return top_; }
-  void MoveWindow(int left, int top) override {
-    left_ = left;
-    top_ = top;
-  }
-
-  bool refused = false;
-  bool message = false;
-  bool failed = false;
-
- private:
-  std::string folder_;
-  TForm1* form_ = nullptr;
-  int left_ = 0, top_ = 0;
-};
 
 // A folder of this process's own in the temporary folder (TMPDIR), ending in "/", removed when
 // the process ends.

@@ -137,14 +137,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::size_t longestField = std::max<std::size_t>(files.size(), 32);
 
-  QuietView view(folder);
+  testing::RecordingView view(folder);
   TForm1 form(view);
   view.Attach(&form);
   form.FormShow();
   Choices choices(controls);
   SetControls(form, choices);
   form.Button1Click();
-  if (view.refused || view.message) {
+  if (view.focus || view.message) {
     Check(Store.Output.empty(), "nothing written before a refusal or a message");
     form.Button2Click();
     Check(ReadBytes(folder + "JWC_TEMP.TXT") == "hq\r\n", "cancel hands back hq");
@@ -152,6 +152,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(form.Closed(), "OK closes the dialog");
     CheckWritten(folder + "JWC_TEMP.TXT");
   }
-  if (!view.refused) CheckSavedSettings(ReadBytes(folder + "rusk.dat"), longestField);
+  if (!view.focus) CheckSavedSettings(ReadBytes(folder + "rusk.dat"), longestField);
   return 0;
 }

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string settings = folder + "rusk.dat";
   WriteBytes(settings, std::string_view(reinterpret_cast<const char*>(data), size));
 
-  QuietView view(folder);
+  testing::RecordingView view(folder);
   TForm1 first(view);
   view.Attach(&first);
   first.FormShow();
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string saved = ReadBytes(settings);
   CheckSavedSettings(saved, size);
 
-  QuietView again(folder);
+  testing::RecordingView again(folder);
   TForm1 second(again);
   again.Attach(&second);
   second.FormShow();

@@ -22,26 +22,26 @@ using C = ControlId;
 constexpr std::array<SettingsLine, 31> kLines = {{
     {L::Left},
     {L::Top},
-    {L::Control, C::ComboBox1},
-    {L::Control, C::ComboBox2},
-    {L::Control, C::ComboBox3},
-    {L::Control, C::ComboBox4},
-    {L::Control, C::ComboBox5},
-    {L::Control, C::Edit1},
-    {L::Control, C::Edit2},
-    {L::Control, C::Edit3},
-    {L::Control, C::Edit4},
-    {L::Control, C::Edit5},
-    {L::Control, C::Edit6},
-    {L::Control, C::Edit7},
-    {L::Control, C::Edit8},
-    {L::Control, C::Edit9},
-    {L::Control, C::RadioGroup1},
-    {L::Control, C::RadioGroup2},
-    {L::Control, C::CheckBox1},
-    {L::Control, C::CheckBox2},
-    {L::Control, C::CheckBox3},
-    {L::Control, C::CheckBox4},
+    {L::Value, C::ComboBox1},
+    {L::Value, C::ComboBox2},
+    {L::Value, C::ComboBox3},
+    {L::Value, C::ComboBox4},
+    {L::Value, C::ComboBox5},
+    {L::Value, C::Edit1},
+    {L::Value, C::Edit2},
+    {L::Value, C::Edit3},
+    {L::Value, C::Edit4},
+    {L::Value, C::Edit5},
+    {L::Value, C::Edit6},
+    {L::Value, C::Edit7},
+    {L::Value, C::Edit8},
+    {L::Value, C::Edit9},
+    {L::Value, C::RadioGroup1},
+    {L::Value, C::RadioGroup2},
+    {L::Value, C::CheckBox1},
+    {L::Value, C::CheckBox2},
+    {L::Value, C::CheckBox3},
+    {L::Value, C::CheckBox4},
     {L::LayerGroup},
     {L::Scale},
     {L::AxisAngle},
@@ -56,7 +56,7 @@ constexpr std::array<SettingsLine, 31> kLines = {{
 constexpr bool EveryLineReadIsTheDialogs() {
   for (std::size_t i = 0; i < kLines.size(); ++i) {
     const bool dialog =
-        kLines[i].What == L::Left || kLines[i].What == L::Top || kLines[i].What == L::Control;
+        kLines[i].What == L::Left || kLines[i].What == L::Top || kLines[i].What == L::Value;
     if (dialog != (i < kLinesRead)) return false;
   }
   return true;
@@ -235,7 +235,7 @@ std::string TForm1::SettingsText(const ElementStore& store) {
       case L::Top:
         line(IntText(SavedTop));
         break;
-      case L::Control:
+      case L::Value:
         line(ControlText(entry.Id));
         break;
       case L::LayerGroup:

@@ -194,9 +194,10 @@ std::string_view ControlName(ControlId id);
 // order of ControlId. Lines 1 to 22 are read back into the dialog; the rest record the drawing
 // and are never read.
 struct SettingsLine {
-  enum Kind { Left, Top, Control, LayerGroup, Scale, AxisAngle, PickX, PickY };
+  // Value: a control's value; the rest as named.
+  enum Kind { Left, Top, Value, LayerGroup, Scale, AxisAngle, PickX, PickY };
   Kind What;
-  ControlId Id = ControlId::ComboBox1;  // for Control
+  ControlId Id = ControlId::ComboBox1;  // for Value: the control
   int Pick = 0;                         // for PickX and PickY: picked point 1 to 3
 };
 inline constexpr std::size_t kSettingsLinesRead = 22;

@@ -249,7 +249,7 @@ void PrintState(const TForm1& form, HeadlessView& view, const std::vector<Contro
   };
   // In the order rusk.dat keeps them.
   for (const SettingsLine& line : SettingsLines()) {
-    if (line.What == SettingsLine::Control)
+    if (line.What == SettingsLine::Value)
       print(ControlName(line.Id), ValueOf(form, Control(line.Id)));
   }
   print("Left", std::to_string(view.WindowLeft()));

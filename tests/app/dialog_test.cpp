@@ -14,63 +14,6 @@ using testing::CrLf;
 using testing::RecordingView;
 using testing::ScratchFolder;
 
-TEST(DialogInitialValues, EveryControl) {
-  RecordingView view("");
-  TForm1 form(view);
-  struct ListCase {
-    ControlId id;
-    std::size_t items;
-    int index;
-  };
-  const std::vector<ListCase> lists = {
-      {ControlId::ComboBox1, 12, 0}, {ControlId::ComboBox2, 12, 0}, {ControlId::ComboBox3, 0, -1},
-      {ControlId::ComboBox4, 9, 3},  {ControlId::ComboBox5, 3, 2},
-  };
-  for (const ListCase& c : lists) {
-    SCOPED_TRACE(ControlName(c.id));
-    ASSERT_NE(form.ComboBox(c.id), nullptr);
-    EXPECT_EQ(form.ComboBox(c.id)->Items.size(), c.items);
-    EXPECT_EQ(form.ComboBox(c.id)->ItemIndex, c.index);
-  }
-  struct EditCase {
-    ControlId id;
-    const char* text;
-    int maxLength;
-    bool imeOff;
-  };
-  const std::vector<EditCase> edits = {
-      {ControlId::Edit1, "1", 16, true}, {ControlId::Edit2, "", 32, false},
-      {ControlId::Edit3, "", 32, false}, {ControlId::Edit4, "0.5", 16, true},
-      {ControlId::Edit5, "2", 16, true}, {ControlId::Edit6, "2", 16, true},
-      {ControlId::Edit7, "3", 8, true},  {ControlId::Edit8, "15", 8, true},
-      {ControlId::Edit9, "2", 16, true},
-  };
-  for (const EditCase& c : edits) {
-    SCOPED_TRACE(ControlName(c.id));
-    ASSERT_NE(form.Edit(c.id), nullptr);
-    EXPECT_EQ(form.Edit(c.id)->Text, c.text);
-    EXPECT_EQ(form.Edit(c.id)->MaxLength, c.maxLength);
-    EXPECT_EQ(form.Edit(c.id)->ImeOff, c.imeOff);
-  }
-  for (ControlId id : {ControlId::RadioGroup1, ControlId::RadioGroup2}) {
-    EXPECT_EQ(form.RadioGroup(id)->ItemIndex, 0);
-    EXPECT_EQ(form.RadioGroup(id)->Items.size(), 2u);
-  }
-  for (ControlId id :
-       {ControlId::CheckBox1, ControlId::CheckBox2, ControlId::CheckBox3, ControlId::CheckBox4}) {
-    EXPECT_FALSE(form.CheckBox(id)->Checked);
-  }
-  // Both triangles read alike but are different end marks.
-  EXPECT_EQ(form.ComboBox1.Items[1], form.ComboBox1.Items[11]);
-  EXPECT_EQ(form.ComboBox1.Items[0], texts::kEndMarkItems[0]);
-  EXPECT_EQ(form.Memo1.Lines.size(), 23u);
-  EXPECT_TRUE(form.Memo1.Lines[5].empty());
-  EXPECT_TRUE(form.Memo1.Lines[13].empty());
-  EXPECT_EQ(form.LabelA1.Caption, texts::kStatusIdle);
-  EXPECT_EQ(form.SavedLeft, 100);
-  EXPECT_EQ(form.SavedTop, 100);
-}
-
 TEST(DialogControls, NamesAndLookups) {
   RecordingView view("");
   TForm1 form(view);

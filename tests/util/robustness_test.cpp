@@ -34,7 +34,8 @@ TEST(RobustnessTest, TextRoutinesTakeAnyBytes) {
   std::uniform_int_distribution<int> small(-3, 320);
   for (int i = 0; i < 3000; ++i) {
     const std::string text = RandomText(rng);
-    (void)TextToInt(text);
+    const int number = TextToInt(text);
+    EXPECT_EQ(TextToInt(IntText(number)), number);  // what it reads, it reads back
     const double f = TextToFloat(text);
     EXPECT_TRUE(std::isfinite(f));
 
@@ -56,9 +57,13 @@ TEST(RobustnessTest, TextRoutinesTakeAnyBytes) {
     EXPECT_LE(wide.size(), 2 * text.size());
 
     EXPECT_GE(MeasureTextLength(text, 4, 1), 0);
+    // Whatever Shift-JIS gives as UTF-8 and comes back whole, comes back the same.
     bool ok = false;
-    (void)Utf8ToCp932(Cp932ToUtf8(text), &ok);
-    (void)Utf8ToCp932(text, &ok);
+    const std::string utf8 = Cp932ToUtf8(text);
+    const std::string back = Utf8ToCp932(utf8, &ok);
+    if (ok) {
+      EXPECT_EQ(Cp932ToUtf8(back), utf8);
+    }
   }
 }
 

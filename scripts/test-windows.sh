@@ -46,17 +46,17 @@ build mingw-i686 sorea sorea-driver sorea-cli || fail "mingw-i686 build"
 build mingw-x64-tests all || fail "mingw-x64-tests build"
 # The Linux sorea-cli the test command built already is the reference.
 build default sorea-cli || fail "Linux sorea-cli build"
-# The 32-bit twin only where this kernel runs 32-bit programs at all (some have no IA-32
-# emulation); elsewhere its comparison is skipped, and said so.
+# The 32-bit twin, with every Linux suite built -m32 and run, only where this kernel runs
+# 32-bit programs at all (some have no IA-32 emulation); elsewhere it is skipped, and said so.
 CAN_RUN_32=0
 probe=$(mktemp -d)
-if printf 'int main(void){return 0;}\n' >"$probe/p.c" && gcc -m32 "$probe/p.c" -o "$probe/p" 2>/dev/null &&
-  "$probe/p" 2>/dev/null; then
-  CAN_RUN_32=1
-fi
+printf 'int main(void){return 0;}\n' >"$probe/p.c"
+gcc -m32 "$probe/p.c" -o "$probe/p" 2>/dev/null && "$probe/p" 2>/dev/null && CAN_RUN_32=1
 rm -rf "$probe"
 if [ $CAN_RUN_32 -eq 1 ]; then
-  build linux-m32 sorea-cli || fail "32-bit Linux sorea-cli build"
+  build linux-m32 all || fail "32-bit Linux build"
+  ctest --preset linux-m32 -j2 >build/linux-m32.tests.log 2>&1 || fail "32-bit Linux suites (see build/linux-m32.tests.log)"
+  say "32-bit Linux suites: $(grep -E 'tests passed' build/linux-m32.tests.log)"
 else
   say "SKIPPED the 32-bit Linux twin: this kernel cannot run 32-bit programs"
 fi

@@ -1,10 +1,11 @@
 // The host exchange: the element store that holds what Jw_cad handed over in JWC_TEMP.TXT,
 // the reader of that file and the writer of the records we hand back.
 //
-// The store is module state: one object, `Store`, owned here. The reader, the writer and the
-// store operations below act on it; every other routine that reads the store takes it as a
-// parameter, and only the top of a run (the dialog's events, a sorea-cli command) hands it
-// `Store`. InitElementStore makes it fresh; ReleaseElementStore frees its tables.
+// The store is module state: one object, `Store`, owned here. The reader and InitElementStore
+// and ReleaseElementStore act on it. Every other routine takes the store it reads or writes as
+// a parameter: the record writers append to the output list of the store they are given and
+// keep its writer state, WriteExchangeFile writes the given store's list. Only the top of a
+// run (the dialog's events, a sorea-cli command) hands them `Store`.
 #pragma once
 
 #include <array>

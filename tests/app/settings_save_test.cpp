@@ -18,6 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::CrLf;
+using testing::Is;
 using testing::kCannotSetUp;
 using testing::RecordingView;
 using testing::RunRestricted;
@@ -52,32 +53,8 @@ void Link(const ScratchFolder& folder, const std::string& name, const std::strin
   fs::create_symlink(target, folder.File(name));
 }
 
-// What stands at a name after the save.
-enum class Is { New, Previous, Absent, Folder, Link, Pipe };
-
 void ExpectState(const ScratchFolder& folder, const std::string& name, Is state) {
-  SCOPED_TRACE(name);
-  const fs::file_status status = fs::symlink_status(folder.File(name));
-  switch (state) {
-    case Is::New:
-      EXPECT_EQ(folder.Read(name), NewSettings());
-      break;
-    case Is::Previous:
-      EXPECT_EQ(folder.Read(name), kPrevious);
-      break;
-    case Is::Absent:
-      EXPECT_FALSE(fs::exists(status));
-      break;
-    case Is::Folder:
-      EXPECT_TRUE(fs::is_directory(status));
-      break;
-    case Is::Link:
-      EXPECT_TRUE(fs::is_symlink(status));
-      break;
-    case Is::Pipe:
-      EXPECT_TRUE(fs::is_fifo(status));
-      break;
-  }
+  testing::ExpectAt(folder, name, state, NewSettings(), kPrevious);
 }
 
 TEST(SaveSettings, WhereTheFileGoes) {

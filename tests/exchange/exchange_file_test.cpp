@@ -223,14 +223,12 @@ TEST_F(ExchangeFile, WritesRecordsWithCrLfAndJoinsOnlyHeads) {
 // Handing the result back: JWC_TEMP.TXT holds Jw_cad's file or the whole result, never a part.
 namespace handing_back {
 
+using testing::Is;
 using testing::kCannotSetUp;
 using testing::RunRestricted;
 using testing::ScratchFolder;
 
 const std::string kFromJwCad = "hk 0\r\nhp1 0 0\r\nhp2 0 2610\r\n";
-
-// What stands at a name afterwards.
-enum class After { Result, Previous, Hq, Absent, Folder, Link, Pipe };
 
 // A result of 50 lines, about 450 bytes.
 void BuildResult() {
@@ -245,32 +243,8 @@ std::string ResultBytes() {
   return bytes;
 }
 
-void Expect(const ScratchFolder& folder, const std::string& name, After after) {
-  SCOPED_TRACE(name);
-  const fs::file_status status = fs::symlink_status(folder.File(name));
-  switch (after) {
-    case After::Result:
-      EXPECT_EQ(folder.Read(name), ResultBytes());
-      break;
-    case After::Previous:
-      EXPECT_EQ(folder.Read(name), kFromJwCad);
-      break;
-    case After::Hq:
-      EXPECT_EQ(folder.Read(name), "hq\r\n");
-      break;
-    case After::Absent:
-      EXPECT_FALSE(fs::exists(status));
-      break;
-    case After::Folder:
-      EXPECT_TRUE(fs::is_directory(status));
-      break;
-    case After::Link:
-      EXPECT_TRUE(fs::is_symlink(status));
-      break;
-    case After::Pipe:
-      EXPECT_TRUE(fs::is_fifo(status));
-      break;
-  }
+void Expect(const ScratchFolder& folder, const std::string& name, Is after) {
+  testing::ExpectAt(folder, name, after, ResultBytes(), kFromJwCad);
 }
 
 TEST(HandingBack, WhereTheResultGoes) {
@@ -286,29 +260,29 @@ TEST(HandingBack, WhereTheResultGoes) {
   struct Case {
     const char* name;
     std::function<void(F)> setUp;
-    std::vector<std::pair<std::string, After>> after;
+    std::vector<std::pair<std::string, Is>> after;
     bool written = true;
     bool lost = false;  // memory ran out for a record
     std::string writeTo = "JWC_TEMP.TXT";
   };
   // clang-format off
   const std::vector<Case> cases = {
-      {"over Jw_cad's file", [&](F f) { put(f, jwc); }, {{jwc, After::Result}, {tmp, After::Absent}}},
-      {"no file yet", [](F) {}, {{jwc, After::Result}, {tmp, After::Absent}}},
+      {"over Jw_cad's file", [&](F f) { put(f, jwc); }, {{jwc, Is::New}, {tmp, Is::Absent}}},
+      {"no file yet", [](F) {}, {{jwc, Is::New}, {tmp, Is::Absent}}},
       {"through a link", [&](F f) { put(f, "o/j.txt"); link(f, jwc, "o/j.txt"); },
-       {{jwc, After::Link}, {"o/j.txt", After::Result}, {"o/j.txt.tmp", After::Absent}}},
+       {{jwc, Is::Link}, {"o/j.txt", Is::New}, {"o/j.txt.tmp", Is::Absent}}},
       {"stale temporary file", [&](F f) { put(f, jwc); f.Write(tmp, "0 0 1"); },
-       {{jwc, After::Result}, {tmp, After::Absent}}},
+       {{jwc, Is::New}, {tmp, Is::Absent}}},
       {"stale temporary link is not written through", [&](F f) { put(f, "victim"); link(f, tmp, "victim"); },
-       {{jwc, After::Result}, {"victim", After::Previous}, {tmp, After::Absent}}},
+       {{jwc, Is::New}, {"victim", Is::Previous}, {tmp, Is::Absent}}},
       {"temporary name taken by a folder: in place", [&](F f) { put(f, jwc); fs::create_directory(f.File(tmp)); },
-       {{jwc, After::Result}, {tmp, After::Folder}}},
-      {"a folder in its place", [&](F f) { fs::create_directory(f.File(jwc)); }, {{jwc, After::Folder}}, false},
+       {{jwc, Is::New}, {tmp, Is::Folder}}},
+      {"a folder in its place", [&](F f) { fs::create_directory(f.File(jwc)); }, {{jwc, Is::Folder}}, false},
       {"a pipe in its place", [&](F f) { ::mkfifo(f.File(jwc).c_str(), 0666); },
-       {{jwc, After::Pipe}, {tmp, After::Absent}}, false},
-      {"read-only", [&](F f) { put(f, jwc); ::chmod(f.File(jwc).c_str(), 0444); }, {{jwc, After::Previous}}, false},
-      {"memory ran out for a record", [&](F f) { put(f, jwc); }, {{jwc, After::Hq}}, false, true},
-      {"no such folder", [](F) {}, {{"no", After::Absent}}, false, false, "no/JWC_TEMP.TXT"},
+       {{jwc, Is::Pipe}, {tmp, Is::Absent}}, false},
+      {"read-only", [&](F f) { put(f, jwc); ::chmod(f.File(jwc).c_str(), 0444); }, {{jwc, Is::Previous}}, false},
+      {"memory ran out for a record", [&](F f) { put(f, jwc); }, {{jwc, Is::Hq}}, false, true},
+      {"no such folder", [](F) {}, {{"no", Is::Absent}}, false, false, "no/JWC_TEMP.TXT"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -333,16 +307,16 @@ TEST(HandingBack, FailuresLeaveNoPartOfTheResult) {
     bool closed;
     bool jwcFile;
     rlim_t fileSizeLimit;
-    After after;
+    Is after;
     bool written;
   };
   // clang-format off
   const Case cases[] = {
-      {"beside it", false, true, 0, After::Result, true},
-      {"beside it, cut short: the file goes", false, true, 100, After::Absent, false},
-      {"in place", true, true, 0, After::Result, true},
-      {"in place, cut short: hq", true, true, 100, After::Hq, false},
-      {"in place, no file to write", true, false, 0, After::Absent, false},
+      {"beside it", false, true, 0, Is::New, true},
+      {"beside it, cut short: the file goes", false, true, 100, Is::Absent, false},
+      {"in place", true, true, 0, Is::New, true},
+      {"in place, cut short: hq", true, true, 100, Is::Hq, false},
+      {"in place, no file to write", true, false, 0, Is::Absent, false},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -359,7 +333,7 @@ TEST(HandingBack, FailuresLeaveNoPartOfTheResult) {
     if (status == kCannotSetUp) GTEST_SKIP() << "cannot write as a user who may not create files";
     EXPECT_EQ(status, c.written ? 0 : 1);
     Expect(folder, "JWC_TEMP.TXT", c.after);
-    Expect(folder, "JWC_TEMP.TXT.tmp", After::Absent);
+    Expect(folder, "JWC_TEMP.TXT.tmp", Is::Absent);
   }
 }
 

@@ -3,6 +3,7 @@
 // stderr captured.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #ifndef _WIN32
 #include <grp.h>
@@ -137,6 +138,38 @@ inline int RunRestricted(const ScratchFolder& folder, bool closed, rlim_t fileSi
   return pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 #endif
+
+// What stands at a name in a folder after a file was written: its new bytes, its previous
+// ones, the single line "hq", nothing, a folder, a symbolic link, a pipe.
+enum class Is { New, Previous, Hq, Absent, Folder, Link, Pipe };
+
+inline void ExpectAt(const ScratchFolder& folder, const std::string& name, Is state,
+                     const std::string& newBytes, const std::string& previousBytes) {
+  SCOPED_TRACE(name);
+  namespace fs = std::filesystem;
+  const fs::file_status status = fs::symlink_status(folder.File(name));
+  switch (state) {
+    case Is::New:
+    case Is::Previous:
+    case Is::Hq:
+      EXPECT_EQ(folder.Read(name), state == Is::New        ? newBytes
+                                   : state == Is::Previous ? previousBytes
+                                                           : "hq\r\n");
+      break;
+    case Is::Absent:
+      EXPECT_FALSE(fs::exists(status));
+      break;
+    case Is::Folder:
+      EXPECT_TRUE(fs::is_directory(status));
+      break;
+    case Is::Link:
+      EXPECT_TRUE(fs::is_symlink(status));
+      break;
+    case Is::Pipe:
+      EXPECT_TRUE(fs::is_fifo(status));
+      break;
+  }
+}
 
 // Lines joined with CR LF, each ended by one: an exchange file as Jw_cad writes it.
 inline std::string CrLf(const std::vector<std::string>& lines) {

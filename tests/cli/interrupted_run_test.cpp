@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <string>
@@ -49,10 +50,17 @@ TEST(InterruptedRun, JwcFileIsWholeOrAbsentNeverPartial) {
   ScratchFolder folder;
   folder.Write("rusk.dat", ReadFile(kExample + "rusk.dat"));
   folder.Write("JWC_TEMP.TXT", drawing);
-  const Clock::time_point begun = Clock::now();
-  ASSERT_EQ(Wait(Start(folder.Path())), 0);
-  const auto runTime = Clock::now() - begun;
-  const std::string result = folder.Read("JWC_TEMP.TXT");
+  // How long a whole run takes: the quickest of three, so that the kills below land in runs
+  // however busy the machine was for the first.
+  auto runTime = Clock::duration::max();
+  std::string result;
+  for (int run = 0; run < 3; ++run) {
+    folder.Write("JWC_TEMP.TXT", drawing);
+    const Clock::time_point begun = Clock::now();
+    ASSERT_EQ(Wait(Start(folder.Path())), 0);
+    runTime = std::min(runTime, Clock::now() - begun);
+    result = folder.Read("JWC_TEMP.TXT");
+  }
   ASSERT_NE(result.find(" \"2,610\r\n"), std::string::npos);
 
   std::mt19937 rng(7);
